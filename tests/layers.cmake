@@ -1,0 +1,17 @@
+# Fails when a file of the program layer includes a window-system header or
+# a backend's header: only src/platform may know the platform.
+set(forbidden "#include[ \t]*[<\"](windows|winuser|windef|winbase|commctrl|commdlg|richedit|shellapi|shlobj|objbase|Q[A-Za-z]+|qt[A-Za-z/]*|platform/(win32|posix|qt|fake)/)[^>\"]*[>\"]")
+set(failed "")
+foreach(layer app settings notes ui)
+  file(GLOB_RECURSE sources "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+  foreach(source ${sources})
+    file(STRINGS "${source}" hits REGEX "${forbidden}")
+    if(hits)
+      list(APPEND failed "${source}: ${hits}")
+    endif()
+  endforeach()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "platform headers in the program layer:\n${failed}")
+endif()
+message(STATUS "program layer holds no platform header")
