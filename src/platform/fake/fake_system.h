@@ -1,0 +1,61 @@
+// System services in memory, for tests: files and folders that the test
+// lays out, the Windows sharing rules between open files, and clocks that
+// the test sets.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/system.h"
+
+namespace orvel {
+
+class FakeSystem final : public System {
+ public:
+  explicit FakeSystem(char16_t separator = u'/');
+
+  // Layout. Paths use either separator; a folder's parent need not exist.
+  void AddFolder(const Text& path);
+  void AddFile(const Text& path, std::string bytes);
+  void SetReadOnly(const Text& path, bool readOnly);
+  // The bytes of a file, or nothing when there is no such file.
+  std::optional<std::string> FileBytes(const Text& path) const;
+  // How many times a file was opened with write access.
+  int WriteOpens(const Text& path) const;
+
+  void SetProgramPath(Text path) { programPath_ = std::move(path); }
+  void SetDocumentsFolder(std::optional<Text> path) { documents_ = std::move(path); }
+  void SetLocalTime(const LocalDateTime& time) { localTime_ = time; }
+  void SetMonotonicMilliseconds(std::int64_t ms) { clock_ = ms; }
+  void AdvanceMilliseconds(std::int64_t ms) { clock_ += ms; }
+  // Makes every folder creation fail.
+  void RefuseFolderCreation(bool refuse) { refuseFolders_ = refuse; }
+
+  std::unique_ptr<File> OpenFile(const Text& path, const FileMode& mode) override;
+  std::int64_t PathSize(const Text& path) override;
+  bool CreateFolder(const Text& path) override;
+  Text ProgramPath() override { return programPath_; }
+  std::optional<Text> DocumentsFolder() override { return documents_; }
+  char16_t PathSeparator() const override { return separator_; }
+  LocalDateTime LocalTime() override { return localTime_; }
+  std::int64_t MonotonicMilliseconds() override { return clock_; }
+
+  struct Node;
+
+ private:
+  static std::string Key(const Text& path);
+  bool ParentExists(const std::string& key) const;
+
+  char16_t separator_;
+  std::map<std::string, std::shared_ptr<Node>> files_;
+  std::set<std::string> folders_;
+  Text programPath_;
+  std::optional<Text> documents_;
+  LocalDateTime localTime_{};
+  std::int64_t clock_ = 0;
+  bool refuseFolders_ = false;
+};
+
+}  // namespace orvel

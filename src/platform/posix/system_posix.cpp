@@ -1,0 +1,228 @@
+// System services on Linux and other POSIX systems.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/system.h"
+
+namespace orvel {
+
+namespace {
+
+std::string NativePath(const Text& path) { return TextToUtf8(path); }
+
+// POSIX has no sharing modes. The nearest equivalent is a protocol of
+// advisory open-file-description locks on bytes far beyond any real file
+// size: every opener holds a shared lock on one "has" byte for each right it
+// uses and on one "deny" byte for each right it refuses to share, and an
+// open is refused when a right it wants is denied by another opener, or a
+// right it denies is in use by another opener. This binds every program
+// that follows the same protocol (every Orvel), not other programs, which
+// POSIX cannot stop.
+constexpr off_t kLockBase = off_t{1} << 62;
+enum LockByte : off_t { kHasRead = 0, kDenyRead = 1, kHasWrite = 2, kDenyWrite = 3 };
+
+bool LockedByOther(int fd, LockByte which) {
+  struct flock probe {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  probe.l_start = kLockBase + which;
+  probe.l_len = 1;
+  if (fcntl(fd, F_OFD_GETLK, &probe) != 0) return false;
+  return probe.l_type != F_UNLCK;
+}
+
+bool HoldShared(int fd, LockByte which) {
+  struct flock lock {};
+  lock.l_type = F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kLockBase + which;
+  lock.l_len = 1;
+  return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+class PosixFile final : public File {
+ public:
+  explicit PosixFile(int fd) : fd_(fd) {}
+  ~PosixFile() override { close(fd_); }
+  PosixFile(const PosixFile&) = delete;
+  PosixFile& operator=(const PosixFile&) = delete;
+
+  bool ReadToEnd(std::string& bytes) override {
+    char buffer[65536];
+    for (;;) {
+      const ssize_t got = read(fd_, buffer, sizeof buffer);
+      if (got == 0) return true;
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+
+  bool Write(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const ssize_t put = write(fd_, bytes.data(), bytes.size());
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+  }
+
+  bool Rewind() override { return lseek(fd_, 0, SEEK_SET) == 0; }
+
+  bool TruncateHere() override {
+    const off_t here = lseek(fd_, 0, SEEK_CUR);
+    return here >= 0 && ftruncate(fd_, here) == 0;
+  }
+
+  bool FlushToDisk() override { return fsync(fd_) == 0; }
+
+ private:
+  int fd_;
+};
+
+class PosixSystem final : public System {
+ public:
+  std::unique_ptr<File> OpenFile(const Text& path, const FileMode& mode) override {
+    if (path.empty()) return nullptr;
+    const bool wantsRead = mode.access != FileAccess::Write;
+    const bool wantsWrite = mode.access != FileAccess::Read;
+    int flags = O_CLOEXEC;
+    if (mode.disposition == FileDisposition::OpenAlways ||
+        mode.disposition == FileDisposition::CreateAlways) {
+      flags |= O_CREAT;
+    }
+    // A lock needs a descriptor that can read, so a write-only open reads
+    // too where the file allows it.
+    int fd = -1;
+    if (wantsWrite) {
+      fd = open(NativePath(path).c_str(), flags | O_RDWR, 0644);
+      if (fd < 0 && !wantsRead) fd = open(NativePath(path).c_str(), flags | O_WRONLY, 0644);
+    } else {
+      fd = open(NativePath(path).c_str(), flags | O_RDONLY);
+    }
+    if (fd < 0) return nullptr;
+    auto file = std::make_unique<PosixFile>(fd);
+
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
+    // A file without any write permission counts as read-only for every
+    // user, root included, as the read-only attribute does on Windows.
+    if (wantsWrite && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return nullptr;
+
+    if ((wantsRead && LockedByOther(fd, kDenyRead)) ||
+        (wantsWrite && LockedByOther(fd, kDenyWrite)) ||
+        (!(mode.share & kShareRead) && LockedByOther(fd, kHasRead)) ||
+        (!(mode.share & kShareWrite) && LockedByOther(fd, kHasWrite))) {
+      return nullptr;  // a sharing violation: nothing was changed
+    }
+    if (wantsRead) HoldShared(fd, kHasRead);
+    if (wantsWrite) HoldShared(fd, kHasWrite);
+    if (!(mode.share & kShareRead)) HoldShared(fd, kDenyRead);
+    if (!(mode.share & kShareWrite)) HoldShared(fd, kDenyWrite);
+
+    // Emptying comes after the sharing checks, so that a refused open
+    // leaves the file as it was.
+    if (mode.disposition == FileDisposition::CreateAlways ||
+        mode.disposition == FileDisposition::TruncateExisting) {
+      if (ftruncate(fd, 0) != 0) return nullptr;
+    }
+    return file;
+  }
+
+  std::int64_t PathSize(const Text& path) override {
+    if (path.empty()) return kPathMissing;
+    std::string native = NativePath(path);
+    while (native.size() > 1 && (native.back() == '/' || native.back() == '\\')) native.pop_back();
+    if (native == "\\") native = "/";
+    struct stat info {};
+    if (stat(native.c_str(), &info) != 0) return kPathMissing;
+    if (S_ISDIR(info.st_mode)) return kPathIsFolder;
+    return static_cast<std::int64_t>(info.st_size);
+  }
+
+  bool CreateFolder(const Text& path) override {
+    return !path.empty() && mkdir(NativePath(path).c_str(), 0755) == 0;
+  }
+
+  Text ProgramPath() override {
+    std::string buffer(256, '\0');
+    for (;;) {
+      const ssize_t got = readlink("/proc/self/exe", buffer.data(), buffer.size());
+      if (got < 0) return {};
+      if (static_cast<std::size_t>(got) < buffer.size()) {
+        buffer.resize(static_cast<std::size_t>(got));
+        return Utf8ToText(buffer);
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+
+  // The XDG documents folder (XDG_DOCUMENTS_DIR in the environment or in
+  // the user's user-dirs.dirs), else ~/Documents.
+  std::optional<Text> DocumentsFolder() override {
+    const char* homeEnv = std::getenv("HOME");
+    const std::string home = homeEnv ? homeEnv : "";
+    if (const char* fromEnv = std::getenv("XDG_DOCUMENTS_DIR"); fromEnv && *fromEnv) {
+      return Utf8ToText(ExpandHome(fromEnv, home));
+    }
+    const char* configEnv = std::getenv("XDG_CONFIG_HOME");
+    const std::string config =
+        configEnv && *configEnv ? std::string(configEnv) : home.empty() ? "" : home + "/.config";
+    if (!config.empty()) {
+      std::ifstream dirs(config + "/user-dirs.dirs");
+      std::string line;
+      const std::string key = "XDG_DOCUMENTS_DIR=";
+      while (std::getline(dirs, line)) {
+        if (line.rfind(key, 0) != 0) continue;
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+          value = value.substr(1, value.size() - 2);
+        }
+        if (!value.empty()) return Utf8ToText(ExpandHome(value, home));
+      }
+    }
+    if (home.empty()) return std::nullopt;
+    return Utf8ToText(home + "/Documents");
+  }
+
+  char16_t PathSeparator() const override { return u'/'; }
+
+  LocalDateTime LocalTime() override {
+    const time_t now = time(nullptr);
+    struct tm parts {};
+    localtime_r(&now, &parts);
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+            parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+  }
+
+  std::int64_t MonotonicMilliseconds() override {
+    struct timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  }
+
+ private:
+  static std::string ExpandHome(std::string value, const std::string& home) {
+    if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+    return value;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<System> MakePlatformSystem() { return std::make_unique<PosixSystem>(); }
+
+}  // namespace orvel

@@ -1,0 +1,166 @@
+// System services on Windows.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "platform/system.h"
+
+namespace orvel {
+
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
+
+std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end()); }
+Text FromWide(const wchar_t* text, std::size_t length) { return Text(text, text + length); }
+
+class Win32File final : public File {
+ public:
+  explicit Win32File(HANDLE handle) : handle_(handle) {}
+  ~Win32File() override { CloseHandle(handle_); }
+  Win32File(const Win32File&) = delete;
+  Win32File& operator=(const Win32File&) = delete;
+
+  bool ReadToEnd(std::string& bytes) override {
+    char buffer[65536];
+    for (;;) {
+      DWORD got = 0;
+      if (!ReadFile(handle_, buffer, sizeof buffer, &got, nullptr)) return false;
+      if (got == 0) return true;
+      bytes.append(buffer, got);
+    }
+  }
+
+  bool Write(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const DWORD chunk = bytes.size() > 0x40000000 ? 0x40000000 : static_cast<DWORD>(bytes.size());
+      DWORD put = 0;
+      if (!WriteFile(handle_, bytes.data(), chunk, &put, nullptr) || put == 0) return false;
+      bytes.remove_prefix(put);
+    }
+    return true;
+  }
+
+  bool Rewind() override {
+    LARGE_INTEGER zero{};
+    return SetFilePointerEx(handle_, zero, nullptr, FILE_BEGIN) != 0;
+  }
+
+  bool TruncateHere() override { return SetEndOfFile(handle_) != 0; }
+
+  bool FlushToDisk() override { return FlushFileBuffers(handle_) != 0; }
+
+ private:
+  HANDLE handle_;
+};
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+class Win32System final : public System {
+ public:
+  std::unique_ptr<File> OpenFile(const Text& path, const FileMode& mode) override {
+    if (path.empty()) return nullptr;
+    DWORD access = 0;
+    if (mode.access != FileAccess::Write) access |= GENERIC_READ;
+    if (mode.access != FileAccess::Read) access |= GENERIC_WRITE;
+    DWORD share = 0;
+    if (mode.share & kShareRead) share |= FILE_SHARE_READ;
+    if (mode.share & kShareWrite) share |= FILE_SHARE_WRITE;
+    DWORD disposition = OPEN_EXISTING;
+    switch (mode.disposition) {
+      case FileDisposition::OpenExisting: disposition = OPEN_EXISTING; break;
+      case FileDisposition::OpenAlways: disposition = OPEN_ALWAYS; break;
+      case FileDisposition::CreateAlways: disposition = CREATE_ALWAYS; break;
+      case FileDisposition::TruncateExisting: disposition = TRUNCATE_EXISTING; break;
+    }
+    const std::wstring native = Wide(path);
+    // Windows refuses write access to a file with the read-only attribute;
+    // Wine running as root does not (it opens the file as root may), so the
+    // attribute is checked here too.
+    if (access & GENERIC_WRITE) {
+      const DWORD attributes = GetFileAttributesW(native.c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+          !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return nullptr;
+      }
+    }
+    const HANDLE handle = CreateFileW(native.c_str(), access, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32File>(handle);
+  }
+
+  std::int64_t PathSize(const Text& path) override {
+    std::wstring native = Wide(path);
+    if (native.empty()) return kPathMissing;
+    while (native.size() > 1 && IsSeparator(native.back())) native.pop_back();
+    // A drive root (C: or C:\) has no directory entry of its own.
+    if (native.size() == 2 && native[1] == L':') {
+      const std::wstring root = native + L"\\";
+      const UINT type = GetDriveTypeW(root.c_str());
+      return type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR ? kPathMissing : kPathIsFolder;
+    }
+    if (native.size() == 1 && IsSeparator(native[0])) return kPathIsFolder;
+    // Wildcards name no file; the attribute query below never expands them.
+    if (native.find_first_of(L"*?") != std::wstring::npos) return kPathMissing;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data)) return kPathMissing;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kPathIsFolder;
+    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+
+  bool CreateFolder(const Text& path) override {
+    return !path.empty() && CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
+  }
+
+  Text ProgramPath() override {
+    // Grows the buffer for paths longer than the classic 260 characters.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD got = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (got == 0) return {};
+      if (got < buffer.size()) return FromWide(buffer.data(), got);
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+
+  std::optional<Text> DocumentsFolder() override {
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &items)) || items == nullptr) {
+      return std::nullopt;
+    }
+    wchar_t buffer[MAX_PATH] = {};
+    const BOOL ok = SHGetPathFromIDListW(items, buffer);
+    CoTaskMemFree(items);
+    if (!ok) return std::nullopt;
+    return FromWide(buffer, wcslen(buffer));
+  }
+
+  char16_t PathSeparator() const override { return u'\\'; }
+
+  LocalDateTime LocalTime() override {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  }
+
+  std::int64_t MonotonicMilliseconds() override {
+    LARGE_INTEGER frequency{}, counter{};
+    if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart >= 1000 &&
+        QueryPerformanceCounter(&counter)) {
+      return counter.QuadPart / (frequency.QuadPart / 1000);
+    }
+    return static_cast<std::int64_t>(GetTickCount64());
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<System> MakePlatformSystem() { return std::make_unique<Win32System>(); }
+
+}  // namespace orvel
