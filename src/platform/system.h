@@ -80,6 +80,17 @@ class System {
   // separators are ignored; a drive root or the file-system root is a folder.
   virtual std::int64_t PathSize(const Text& path) = 0;
 
+  // Puts the file `source` in the place of `target` in one step, so that
+  // `target` holds its old bytes or all of the new ones, never a mix; the
+  // replacement is pushed through to the disk. Works whether or not
+  // `target` exists. Fails, changing nothing, where `target` may not be
+  // replaced (write-protected, or held open by a program that does not
+  // share it for deletion).
+  virtual bool ReplaceAtomically(const Text& source, const Text& target) = 0;
+
+  // Deletes a file. False when it failed.
+  virtual bool RemoveFile(const Text& path) = 0;
+
   // Creates one folder (its parent must exist). False when it failed.
   virtual bool CreateFolder(const Text& path) = 0;
 

@@ -205,6 +205,33 @@ TEST_P(SystemContract, PathSizeTellsFilesFoldersAndNothing) {
             nullptr);
 }
 
+TEST_P(SystemContract, ReplaceAtomicallyPutsTheNewFileInPlaceInOneStep) {
+  const Text note = Path(u"note.orv");
+  const Text temp = Path(u"note.orv.tmp");
+  Put(temp, "first");
+  EXPECT_TRUE(system().ReplaceAtomically(temp, note));  // no note yet
+  EXPECT_EQ(Get(note), "first");
+  EXPECT_EQ(system().PathSize(temp), kPathMissing);
+
+  Put(temp, "second, longer");
+  EXPECT_TRUE(system().ReplaceAtomically(temp, note));
+  EXPECT_EQ(Get(note), "second, longer");
+  EXPECT_EQ(system().PathSize(temp), kPathMissing);
+
+  EXPECT_FALSE(system().ReplaceAtomically(Path(u"missing.tmp"), note));
+  EXPECT_EQ(Get(note), "second, longer");
+
+  Put(temp, "third");
+  backend_->WriteProtect(note, true);
+  EXPECT_FALSE(system().ReplaceAtomically(temp, note));
+  EXPECT_EQ(Get(note), "second, longer");
+  backend_->WriteProtect(note, false);
+
+  EXPECT_TRUE(system().RemoveFile(temp));
+  EXPECT_FALSE(system().RemoveFile(temp));
+  EXPECT_EQ(system().PathSize(temp), kPathMissing);
+}
+
 TEST_P(SystemContract, NamesBeyondTheAsciiRangeWork) {
   const Text path = Path(u"\u00E9t\u00E9 \u2713 \u041F.txt");
   Put(path, "x");
@@ -267,6 +294,33 @@ TEST(PlatformSystem, KnowsItsProgramFoldersAndClocks) {
 }
 
 #ifdef _WIN32
+// Windows cannot replace a file that another program holds open without
+// sharing deletion; POSIX renames over it, and the holder keeps the old one.
+TEST(PlatformSystem, ReplaceAtomicallyFailsWhileTheTargetIsHeldWithoutDeleteSharing) {
+  auto system = MakePlatformSystem();
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "orvel-replace-held";
+  std::filesystem::create_directories(folder);
+  const Text note = (folder / "note.txt").u16string();
+  const Text temp = (folder / "note.tmp").u16string();
+  auto put = [&](const Text& path, std::string_view bytes) {
+    auto file = system->OpenFile(path, kCreate);
+    ASSERT_TRUE(file);
+    file->Write(bytes);
+  };
+  put(note, "old");
+  put(temp, "new");
+  {
+    auto holder = system->OpenFile(note, kReadShareAll);
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(system->ReplaceAtomically(temp, note));
+  }
+  std::string bytes;
+  system->OpenFile(note, kReadShareAll)->ReadToEnd(bytes);
+  EXPECT_EQ(bytes, "old");
+  EXPECT_TRUE(system->ReplaceAtomically(temp, note));
+  std::filesystem::remove_all(folder);
+}
+
 TEST(PlatformSystem, DriveRootsAreFolders) {
   auto system = MakePlatformSystem();
   EXPECT_EQ(QueryPathSize(*system, u"C:"), kPathIsFolder);

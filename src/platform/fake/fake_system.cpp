@@ -144,6 +144,34 @@ std::int64_t FakeSystem::PathSize(const Text& path) {
   return found == files_.end() ? kPathMissing : static_cast<std::int64_t>(found->second->bytes.size());
 }
 
+bool FakeSystem::ReplaceAtomically(const Text& source, const Text& target) {
+  const std::string from = Key(source), to = Key(target);
+  auto found = files_.find(from);
+  if (refuseReplace_ || found == files_.end() || folders_.count(to) != 0) return false;
+  if (auto old = files_.find(to); old != files_.end()) {
+    const Node& node = *old->second;
+    if (node.readOnly || node.readers || node.writers) return false;  // no delete sharing
+  }
+  auto node = found->second;
+  files_.erase(found);
+  files_[to] = std::move(node);
+  return true;
+}
+
+bool FakeSystem::RemoveFile(const Text& path) {
+  auto found = files_.find(Key(path));
+  if (found == files_.end() || found->second->readOnly) return false;
+  files_.erase(found);
+  return true;
+}
+
+std::vector<Text> FakeSystem::Listing() const {
+  std::vector<Text> all;
+  for (const auto& [key, node] : files_) all.push_back(Utf8ToText(key));
+  for (const auto& key : folders_) all.push_back(Utf8ToText(key));
+  return all;
+}
+
 bool FakeSystem::CreateFolder(const Text& path) {
   const std::string key = Key(path);
   if (refuseFolders_ || key.empty() || folders_.count(key) != 0 || files_.count(key) != 0 ||

@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/system.h"
 
@@ -35,7 +36,14 @@ class FakeSystem final : public System {
 
   std::unique_ptr<File> OpenFile(const Text& path, const FileMode& mode) override;
   std::int64_t PathSize(const Text& path) override;
+  bool ReplaceAtomically(const Text& source, const Text& target) override;
+  bool RemoveFile(const Text& path) override;
   bool CreateFolder(const Text& path) override;
+  // Makes every ReplaceAtomically fail, as when another program holds the note
+  // without sharing deletion.
+  void RefuseReplace(bool refuse) { refuseReplace_ = refuse; }
+  // Every path that exists now, files and folders.
+  std::vector<Text> Listing() const;
   Text ProgramPath() override { return programPath_; }
   std::optional<Text> DocumentsFolder() override { return documents_; }
   char16_t PathSeparator() const override { return separator_; }
@@ -56,6 +64,7 @@ class FakeSystem final : public System {
   LocalDateTime localTime_{};
   std::int64_t clock_ = 0;
   bool refuseFolders_ = false;
+  bool refuseReplace_ = false;
 };
 
 }  // namespace orvel

@@ -153,6 +153,29 @@ class PosixSystem final : public System {
     return static_cast<std::int64_t>(info.st_size);
   }
 
+  bool ReplaceAtomically(const Text& source, const Text& target) override {
+    const std::string from = NativePath(source), to = NativePath(target);
+    struct stat info {};
+    if (stat(to.c_str(), &info) == 0) {
+      if (S_ISDIR(info.st_mode)) return false;
+      // rename() would replace a write-protected file; Orvel does not.
+      if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+      chmod(from.c_str(), info.st_mode & 07777);  // the note keeps its permissions
+    }
+    if (rename(from.c_str(), to.c_str()) != 0) return false;
+    // The rename itself reaches the disk only with its folder.
+    const std::size_t cut = to.find_last_of('/');
+    const std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : to.substr(0, cut);
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      fsync(dir);
+      close(dir);
+    }
+    return true;
+  }
+
+  bool RemoveFile(const Text& path) override { return unlink(NativePath(path).c_str()) == 0; }
+
   bool CreateFolder(const Text& path) override {
     return !path.empty() && mkdir(NativePath(path).c_str(), 0755) == 0;
   }

@@ -114,6 +114,22 @@ class Win32System final : public System {
     return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   }
 
+  bool ReplaceAtomically(const Text& source, const Text& target) override {
+    const std::wstring from = Wide(source), to = Wide(target);
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+      // ReplaceFileW keeps the note's attributes and security, and fails
+      // while another program holds the note without sharing deletion.
+      return ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                          REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                          nullptr) != 0;
+    }
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  }
+
+  bool RemoveFile(const Text& path) override { return DeleteFileW(Wide(path).c_str()) != 0; }
+
   bool CreateFolder(const Text& path) override {
     return !path.empty() && CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
   }
