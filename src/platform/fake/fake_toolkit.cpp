@@ -1,0 +1,405 @@
+#include "platform/fake/fake_toolkit.h"
+
+#include <algorithm>
+
+namespace orvel {
+
+namespace {
+
+// The editor holds a line break as one CR; CR LF and a lone LF become one.
+Text ToEditorBreaks(const Text& text) {
+  Text out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    out.push_back(text[i] == u'\n' ? u'\r' : text[i]);
+  }
+  return out;
+}
+
+Text ToCrLf(const Text& text) {
+  Text out;
+  out.reserve(text.size() + text.size() / 8);
+  for (const char16_t c : text) {
+    out.push_back(c);
+    if (c == u'\r') out.push_back(u'\n');
+  }
+  return out;
+}
+
+char16_t FoldCase(char16_t c) {
+  if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;  // Cyrillic
+  return c;
+}
+
+}  // namespace
+
+FakeToolkit::FakeToolkit(FakeSystem& system) : system_(system) {
+  events_.SetNativePump([this] {
+    if (script_.empty()) {
+      RequestClose(0);
+      return;
+    }
+    auto step = std::move(script_.front());
+    script_.pop_front();
+    step();
+  });
+}
+
+FakeToolkit::Window* FakeToolkit::Win(int window) {
+  auto found = windows_.find(window);
+  return found == windows_.end() || found->second.closed ? nullptr : &found->second;
+}
+
+FakeToolkit::Control* FakeToolkit::Ctl(int window, int control) {
+  if (!Win(window)) return nullptr;
+  auto found = controls_.find({window, control});
+  return found == controls_.end() ? nullptr : &found->second;
+}
+
+const FakeToolkit::Window* FakeToolkit::FindWindowRecord(int window) const {
+  auto found = windows_.find(window);
+  return found == windows_.end() ? nullptr : &found->second;
+}
+
+const FakeToolkit::Control* FakeToolkit::FindControl(int window, int control) const {
+  auto found = controls_.find({window, control});
+  return found == controls_.end() ? nullptr : &found->second;
+}
+
+Text FakeToolkit::EditorText(int window, int control) { return ControlText(window, control); }
+
+void FakeToolkit::RaiseSize(int window) { events_.Raise({kSizeEvent, window, 0, 0}); }
+
+void FakeToolkit::Changed(int window, int control) {
+  if (Ctl(window, control)->spec.kind == ControlKind::Editor) {
+    events_.Raise({kControlEvent, window, control, kEditChanged});
+  }
+}
+
+// --- the user ---
+
+void FakeToolkit::Type(const Text& text, int window, int control) {
+  if (!Ctl(window, control)) return;
+  // Each typed character is one change, as keystrokes are.
+  for (const char16_t c : text) ReplaceSelection(window, control, Text(1, c == u'\n' ? u'\r' : c));
+}
+
+void FakeToolkit::Backspace(int window, int control) {
+  Control* c = Ctl(window, control);
+  if (!c) return;
+  int start = std::min(c->selectionStart, c->selectionEnd);
+  const int end = std::max(c->selectionStart, c->selectionEnd);
+  if (start == end) {
+    if (start == 0) return;
+    --start;
+  }
+  c->text.erase(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+  c->selectionStart = c->selectionEnd = start;
+  Changed(window, control);
+}
+
+void FakeToolkit::Select(int start, int end, int window, int control) {
+  SetSelection(window, control, start, end);
+}
+
+void FakeToolkit::Click(int window, int control) {
+  if (Ctl(window, control)) events_.Raise({kControlEvent, window, control, kButtonClicked});
+}
+
+void FakeToolkit::ResizeByUser(int window, int innerWidth, int innerHeight) {
+  Window* w = Win(window);
+  if (!w) return;
+  w->state = WindowState::Normal;
+  w->normal.innerWidth = innerWidth;
+  w->normal.innerHeight = innerHeight;
+  RaiseSize(window);
+}
+
+void FakeToolkit::Minimise(int window) {
+  if (Window* w = Win(window)) w->state = WindowState::Minimised;  // no size event
+}
+
+void FakeToolkit::Maximise(int window) {
+  if (Window* w = Win(window)) {
+    w->state = WindowState::Maximised;
+    RaiseSize(window);
+  }
+}
+
+void FakeToolkit::Restore(int window) {
+  if (Window* w = Win(window)) {
+    w->state = WindowState::Normal;
+    RaiseSize(window);
+  }
+}
+
+void FakeToolkit::RequestClose(int window) {
+  if (Win(window)) events_.Raise({kCloseEvent, window, window, 0});
+}
+
+void FakeToolkit::DropFiles(std::vector<Text> paths, int window, int control) {
+  Control* c = Ctl(window, control);
+  if (!c || !c->acceptsDrops) return;
+  dropped_ = std::move(paths);
+  events_.Raise({kDropEvent, window, control, 0});
+}
+
+void FakeToolkit::EndSession() {
+  if (sessionEnd_) sessionEnd_();
+}
+
+void FakeToolkit::Advance(std::int64_t milliseconds) {
+  const std::int64_t target = system_.MonotonicMilliseconds() + milliseconds;
+  for (;;) {
+    Timer* next = nullptr;
+    for (Timer& timer : timers_) {
+      if (timer.due <= target && (!next || timer.due < next->due)) next = &timer;
+    }
+    if (!next) break;
+    const Timer fired = *next;
+    next->due += next->period;
+    if (fired.due > system_.MonotonicMilliseconds()) system_.SetMonotonicMilliseconds(fired.due);
+    events_.Raise({kTimerEvent, fired.window, fired.timer, 0});
+  }
+  // A nested advance (inside a box) may already have gone further.
+  if (system_.MonotonicMilliseconds() < target) system_.SetMonotonicMilliseconds(target);
+}
+
+// --- windows ---
+
+void FakeToolkit::OpenWindow(const WindowSpec& spec) {
+  Window w;
+  w.spec = spec;
+  w.title = spec.title;
+  w.normal = {spec.x, spec.y, spec.innerWidth, spec.innerHeight};
+  if (spec.centred) {
+    // The fake's frames add nothing, so the outer size is the inner size.
+    w.normal.x = (kScreenWidth - std::min(kScreenWidth, spec.innerWidth)) / 2;
+    w.normal.y = (kScreenHeight - std::min(kScreenHeight, spec.innerHeight)) / 2;
+  }
+  w.visible = spec.visible;
+  windows_[spec.number] = w;
+  if (spec.visible) active_ = spec.number;
+}
+
+void FakeToolkit::ShowWindow(int window) {
+  if (Window* w = Win(window)) {
+    w->visible = true;
+    if (w->state == WindowState::Minimised) w->state = WindowState::Normal;
+  }
+}
+
+void FakeToolkit::HideWindow(int window) {
+  if (Window* w = Win(window)) {
+    w->visible = false;
+    if (active_ == window) active_ = -1;
+  }
+}
+
+void FakeToolkit::ActivateWindow(int window) {
+  if (Win(window)) active_ = window;
+}
+
+bool FakeToolkit::IsWindowVisible(int window) {
+  const Window* w = Win(window);
+  return w && w->visible;
+}
+
+WindowState FakeToolkit::State(int window) {
+  const Window* w = Win(window);
+  return w ? w->state : WindowState::Normal;
+}
+
+WindowGeometry FakeToolkit::Geometry(int window) {
+  const Window* w = Win(window);
+  if (!w) return {};
+  switch (w->state) {
+    case WindowState::Maximised: return {0, 0, kScreenWidth, kScreenHeight};
+    case WindowState::Minimised: return {-32000, -32000, 0, 0};  // where Windows parks them
+    case WindowState::Normal: break;
+  }
+  return w->normal;
+}
+
+WindowGeometry FakeToolkit::NormalGeometry(int window) {
+  const Window* w = Win(window);
+  return w ? w->normal : WindowGeometry{};
+}
+
+void FakeToolkit::SetInnerSize(int window, int innerWidth, int innerHeight) {
+  Window* w = Win(window);
+  if (!w) return;
+  w->normal.innerWidth = innerWidth;
+  w->normal.innerHeight = innerHeight;
+  RaiseSize(window);
+}
+
+void FakeToolkit::SetTopmost(int window, bool topmost) {
+  if (Window* w = Win(window)) w->topmost = topmost;
+}
+
+Text FakeToolkit::Title(int window) {
+  const Window* w = Win(window);
+  return w ? w->title : Text{};
+}
+
+void FakeToolkit::SetTitle(int window, const Text& title) {
+  if (Window* w = Win(window)) w->title = title;
+}
+
+void FakeToolkit::CloseWindow(int window) {
+  Window* w = Win(window);
+  if (!w) return;
+  w->closed = true;
+  w->visible = false;
+  std::erase_if(timers_, [window](const Timer& t) { return t.window == window; });
+  if (active_ == window) active_ = -1;
+}
+
+void FakeToolkit::LoadFont(int font, const Text& face, int points) { fonts_[font] = {face, points}; }
+
+// --- controls ---
+
+void FakeToolkit::CreateControl(const ControlSpec& spec) {
+  if (!Win(spec.window)) return;
+  EventModel::CreatingControl creating(events_);
+  Control c;
+  c.spec = spec;
+  c.text = spec.kind == ControlKind::Editor ? ToEditorBreaks(spec.text) : spec.text;
+  c.width = spec.width;
+  c.height = spec.height;
+  controls_[{spec.window, spec.number}] = c;
+  Changed(spec.window, spec.number);  // dropped: nothing is delivered meanwhile
+}
+
+void FakeToolkit::SetControlFont(int window, int control, int font) {
+  if (Control* c = Ctl(window, control)) c->font = font;
+}
+
+void FakeToolkit::ResizeControl(int window, int control, int width, int height) {
+  if (Control* c = Ctl(window, control)) {
+    c->width = width;
+    c->height = height;
+  }
+}
+
+void FakeToolkit::FocusControl(int window, int control) {
+  if (Ctl(window, control)) Win(window)->focusedControl = control;
+}
+
+Text FakeToolkit::ControlText(int window, int control) {
+  const Control* c = Ctl(window, control);
+  if (!c) return {};
+  return c->spec.kind == ControlKind::Editor ? ToCrLf(c->text) : c->text;
+}
+
+void FakeToolkit::SetControlText(int window, int control, const Text& text) {
+  Control* c = Ctl(window, control);
+  if (!c) return;
+  c->text = c->spec.kind == ControlKind::Editor ? ToEditorBreaks(text) : text;
+  c->selectionStart = c->selectionEnd = 0;  // no change event, caret at the start
+}
+
+void FakeToolkit::SetSelection(int window, int control, int start, int end) {
+  Control* c = Ctl(window, control);
+  if (!c) return;
+  const int length = static_cast<int>(c->text.size());
+  if (start == -1) {  // collapses at the end, as the rich-edit control does
+    c->selectionStart = c->selectionEnd = length;
+    return;
+  }
+  if (end < 0 || end > length) end = length;
+  start = std::clamp(start, 0, length);
+  c->selectionStart = start;
+  c->selectionEnd = end;
+}
+
+void FakeToolkit::SetPlainTextMode(int window, int control) {
+  if (Control* c = Ctl(window, control)) c->plainText = true;
+}
+
+void FakeToolkit::SetEditorBackground(int window, int control, Colour colour) {
+  if (Control* c = Ctl(window, control)) c->background = colour;
+}
+
+void FakeToolkit::SetEditorTextColour(int window, int control, Colour colour) {
+  if (Control* c = Ctl(window, control)) c->textColour = colour;
+}
+
+void FakeToolkit::ReplaceSelection(int window, int control, const Text& text) {
+  Control* c = Ctl(window, control);
+  if (!c) return;
+  const int start = std::min(c->selectionStart, c->selectionEnd);
+  const int end = std::max(c->selectionStart, c->selectionEnd);
+  const Text inserted = c->spec.kind == ControlKind::Editor ? ToEditorBreaks(text) : text;
+  c->text.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start), inserted);
+  c->selectionStart = c->selectionEnd = start + static_cast<int>(inserted.size());
+  Changed(window, control);
+}
+
+int FakeToolkit::FindText(int window, int control, int start, const Text& text) {
+  const Control* c = Ctl(window, control);
+  if (!c || text.empty() || start < 0 || start > static_cast<int>(c->text.size())) return -1;
+  const Text needle = ToEditorBreaks(text);
+  const Text& hay = c->text;
+  for (std::size_t at = static_cast<std::size_t>(start); at + needle.size() <= hay.size(); ++at) {
+    bool same = true;
+    for (std::size_t k = 0; k < needle.size() && same; ++k) same = FoldCase(hay[at + k]) == FoldCase(needle[k]);
+    if (same) return static_cast<int>(at);
+  }
+  return -1;
+}
+
+void FakeToolkit::EnableFileDrops(int window, int control) {
+  if (Control* c = Ctl(window, control)) c->acceptsDrops = true;
+}
+
+void FakeToolkit::StartTimer(int window, int timer, int milliseconds) {
+  if (!Win(window)) return;
+  std::erase_if(timers_, [&](const Timer& t) { return t.window == window && t.timer == timer; });
+  timers_.push_back({window, timer, milliseconds, system_.MonotonicMilliseconds() + milliseconds});
+}
+
+// --- modal ---
+
+template <typename Answer>
+void FakeToolkit::Modal(Answer answer) {
+  std::vector<int> disabled, lowered;
+  for (auto& [number, w] : windows_) {
+    if (w.closed || !w.visible) continue;
+    if (w.enabled) {
+      w.enabled = false;
+      disabled.push_back(number);
+    }
+    if (w.topmost) {
+      w.topmost = false;
+      lowered.push_back(number);
+    }
+  }
+  answer(disabled, lowered);
+  for (int number : disabled) windows_[number].enabled = true;
+  for (int number : lowered) windows_[number].topmost = true;
+}
+
+void FakeToolkit::ShowMessageBox(const Text& caption, const Text& text, BoxIcon icon) {
+  Modal([&](const std::vector<int>& disabled, const std::vector<int>& lowered) {
+    boxes_.push_back({caption, text, icon, disabled, lowered});
+    const Box box = boxes_.back();
+    if (boxResponder_) boxResponder_(box);
+  });
+}
+
+Text FakeToolkit::ShowOpenDialog(const OpenDialogSpec& spec) {
+  Text chosen;
+  Modal([&](const std::vector<int>&, const std::vector<int>&) {
+    dialogs_.push_back(spec);
+    if (dialogResponder_) chosen = dialogResponder_(spec);
+  });
+  return chosen;
+}
+
+void FakeToolkit::Release() { released_ = true; }
+
+}  // namespace orvel
