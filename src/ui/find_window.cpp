@@ -1,0 +1,36 @@
+#include "ui/find_window.h"
+
+namespace orvel {
+
+void BuildFindWindow(ProgramState& state) {
+  Toolkit& toolkit = state.toolkit;
+  WindowSpec window;
+  window.number = kFindWindow;
+  window.x = 100;
+  window.y = 100;
+  window.innerWidth = 355;
+  window.innerHeight = 105;
+  window.title = u"Find";
+  window.style = WindowStyle::Tool;
+  window.visible = false;
+  window.centred = true;
+  window.buttonFace = true;
+  toolkit.OpenWindow(window);
+  const ControlSpec controls[] = {
+      {kFindWindow, kFindWhatLabel, ControlKind::StaticText, 10, 15, 50, 20, u"Find what:"},
+      {kFindWindow, kMatchLabel, ControlKind::StaticText, 10, 55, 110, 20, u""},
+      {kFindWindow, kFindField, ControlKind::Input, 70, 12, 200, 20, u""},
+      {kFindWindow, kFindButton, ControlKind::Button, 280, 12, 65, 20, u"Find"},
+      {kFindWindow, kCancelButton, ControlKind::Button, 280, 38, 65, 20, u"Cancel"},
+  };
+  for (const ControlSpec& control : controls) {
+    toolkit.CreateControl(control);
+    toolkit.SetControlFont(kFindWindow, control.number, kGuiFont);
+  }
+  toolkit.FocusControl(kFindWindow, kFindField);
+  toolkit.SetTopmost(kFindWindow, true);
+}
+
+void HideFind(ProgramState& state) { state.toolkit.HideWindow(kFindWindow); }
+
+}  // namespace orvel
