@@ -104,6 +104,10 @@ class System {
   // The separator that this platform puts between folder names.
   virtual char16_t PathSeparator() const = 0;
 
+  // Starts another program with one parameter text and does not wait for
+  // it. False when it could not be started.
+  virtual bool StartProgram(const Text& program, const Text& parameters) = 0;
+
   virtual LocalDateTime LocalTime() = 0;
 
   // Milliseconds of a monotonic clock that counts from the start of the

@@ -33,4 +33,40 @@ void BuildFindWindow(ProgramState& state) {
 
 void HideFind(ProgramState& state) { state.toolkit.HideWindow(kFindWindow); }
 
+namespace {
+Text ReplaceAll(TextView text, TextView from, char16_t to) {
+  Text out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text.substr(i, from.size()) == from) {
+      out.push_back(to);
+      i += from.size();
+    } else {
+      out.push_back(text[i++]);
+    }
+  }
+  return out;
+}
+}  // namespace
+
+Text TranslateEscapes(TextView typed) {
+  // Two passes over the whole text, line breaks first, then tabs. A
+  // backslash cannot be escaped: two backslashes and an n are a backslash
+  // and a line break.
+  return ReplaceAll(ReplaceAll(typed, u"\\n", u'\r'), u"\\t", u'\t');
+}
+
+int CountMatches(TextView text, TextView search) {
+  if (search.empty()) return 0;
+  int count = 0;
+  std::size_t at = 0;
+  while ((at = text.find(search, at)) != TextView::npos) {
+    ++count;
+    at += search.size();
+  }
+  return count;
+}
+
+Text MatchLabelText(int count) { return DecimalText(count) + (count == 1 ? u" match" : u" matches"); }
+
 }  // namespace orvel

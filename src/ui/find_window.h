@@ -11,4 +11,15 @@ void BuildFindWindow(ProgramState& state);
 // Hides the find window; nothing else changes.
 void HideFind(ProgramState& state);
 
+// The search text as typed, with "\n" as a line break (CR, as the editor
+// holds one) and then "\t" as a tab. Nothing else is translated.
+Text TranslateEscapes(TextView typed);
+
+// Occurrences of `search` in `text` without overlap, both already in one
+// letter case.
+int CountMatches(TextView text, TextView search);
+
+// "1 match", otherwise "N matches".
+Text MatchLabelText(int count);
+
 }  // namespace orvel

@@ -48,6 +48,15 @@ class FakeSystem final : public System {
   std::optional<Text> DocumentsFolder() override { return documents_; }
   char16_t PathSeparator() const override { return separator_; }
   LocalDateTime LocalTime() override { return localTime_; }
+  bool StartProgram(const Text& program, const Text& parameters) override {
+    started_.push_back({program, parameters});
+    return startWorks_;
+  }
+  struct Started {
+    Text program, parameters;
+  };
+  const std::vector<Started>& StartedPrograms() const { return started_; }
+  void FailProgramStarts(bool fail) { startWorks_ = !fail; }
   std::int64_t MonotonicMilliseconds() override { return clock_; }
 
   struct Node;
@@ -65,6 +74,8 @@ class FakeSystem final : public System {
   std::int64_t clock_ = 0;
   bool refuseFolders_ = false;
   bool refuseReplace_ = false;
+  std::vector<Started> started_;
+  bool startWorks_ = true;
 };
 
 }  // namespace orvel

@@ -1,5 +1,7 @@
 // System services on Linux and other POSIX systems.
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <time.h>
@@ -222,6 +224,15 @@ class PosixSystem final : public System {
   }
 
   char16_t PathSeparator() const override { return u'/'; }
+
+  // The parameter text is handed on as one argument. The child is not
+  // waited for; SIGCHLD is left to reap it where the program sets that up.
+  bool StartProgram(const Text& program, const Text& parameters) override {
+    std::string name = NativePath(program), argument = NativePath(parameters);
+    char* argv[] = {name.data(), argument.data(), nullptr};
+    pid_t child = 0;
+    return posix_spawnp(&child, name.c_str(), nullptr, nullptr, argv, environ) == 0;
+  }
 
   LocalDateTime LocalTime() override {
     const time_t now = time(nullptr);

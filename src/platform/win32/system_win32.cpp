@@ -4,6 +4,7 @@
 #endif
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
@@ -158,6 +159,32 @@ class Win32System final : public System {
   }
 
   char16_t PathSeparator() const override { return u'\\'; }
+
+  // The program's name in quotes, a space, the parameters as they are.
+  bool StartProgram(const Text& program, const Text& parameters) override {
+    std::wstring commandLine = L"\"" + Wide(program) + L"\" " + Wide(parameters);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                       nullptr, &startup, &process)) {
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+      return true;
+    }
+    const std::wstring file = Wide(program), arguments = Wide(parameters);
+    SHELLEXECUTEINFOW shell{};
+    shell.cbSize = sizeof shell;
+    shell.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_NOCLOSEPROCESS;
+    shell.lpFile = file.c_str();
+    shell.lpParameters = arguments.c_str();
+    shell.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&shell)) return false;
+    if (shell.hProcess) CloseHandle(shell.hProcess);
+    return true;
+  }
 
   LocalDateTime LocalTime() override {
     SYSTEMTIME now{};
