@@ -118,7 +118,10 @@ void FakeToolkit::ResizeByUser(int window, int innerWidth, int innerHeight) {
 }
 
 void FakeToolkit::Minimise(int window) {
-  if (Window* w = Win(window)) w->state = WindowState::Minimised;  // no size event
+  if (Window* w = Win(window)) {
+    w->restoresMaximised = w->state == WindowState::Maximised;
+    w->state = WindowState::Minimised;  // no size event
+  }
 }
 
 void FakeToolkit::Maximise(int window) {
@@ -130,7 +133,10 @@ void FakeToolkit::Maximise(int window) {
 
 void FakeToolkit::Restore(int window) {
   if (Window* w = Win(window)) {
-    w->state = WindowState::Normal;
+    // A window minimised from maximised comes back maximised.
+    w->state = w->state == WindowState::Minimised && w->restoresMaximised ? WindowState::Maximised
+                                                                           : WindowState::Normal;
+    w->restoresMaximised = false;
     RaiseSize(window);
   }
 }
@@ -188,13 +194,26 @@ void FakeToolkit::ShowWindow(int window) {
   if (Window* w = Win(window)) {
     w->visible = true;
     if (w->state == WindowState::Minimised) w->state = WindowState::Normal;
+    active_ = window;  // shown in normal state means activated
   }
 }
 
 void FakeToolkit::HideWindow(int window) {
   if (Window* w = Win(window)) {
     w->visible = false;
-    if (active_ == window) active_ = -1;
+    if (active_ == window) ActivateNextVisible();
+  }
+}
+
+// As Windows does when the active window goes away: the next visible one
+// of the program becomes active.
+void FakeToolkit::ActivateNextVisible() {
+  active_ = -1;
+  for (const auto& [number, w] : windows_) {
+    if (!w.closed && w.visible) {
+      active_ = number;
+      return;
+    }
   }
 }
 
@@ -255,7 +274,7 @@ void FakeToolkit::CloseWindow(int window) {
   w->closed = true;
   w->visible = false;
   std::erase_if(timers_, [window](const Timer& t) { return t.window == window; });
-  if (active_ == window) active_ = -1;
+  if (active_ == window) ActivateNextVisible();
 }
 
 void FakeToolkit::LoadFont(int font, const Text& face, int points) { fonts_[font] = {face, points}; }

@@ -24,6 +24,7 @@ class FakeToolkit final : public Toolkit {
     bool topmost = false;
     bool closed = false;
     WindowState state = WindowState::Normal;
+    bool restoresMaximised = false;
     WindowGeometry normal;  // outer x, y and inner size in normal state
     Text title;
     int focusedControl = 0;
@@ -125,6 +126,7 @@ class FakeToolkit final : public Toolkit {
   Window* Win(int window);
   Control* Ctl(int window, int control);
   void RaiseSize(int window);
+  void ActivateNextVisible();
   void Changed(int window, int control);
   template <typename Answer>
   void Modal(Answer answer);

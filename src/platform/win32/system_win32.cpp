@@ -120,12 +120,14 @@ class Win32System final : public System {
     const DWORD attributes = GetFileAttributesW(to.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
       if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
-      // ReplaceFileW keeps the note's attributes and security, and fails
-      // while another program holds the note without sharing deletion.
-      return ReplaceFileW(to.c_str(), from.c_str(), nullptr,
-                          REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                          nullptr) != 0;
+      // The note keeps its attributes (hidden, archive, ...).
+      SetFileAttributesW(from.c_str(), attributes);
     }
+    // One rename that replaces the target: a single step on the file system.
+    // ReplaceFileW is not used: it takes the old note out of the way before
+    // the new one is put in place, and a crash in between (seen under Wine)
+    // leaves no note at all. The rename fails while another program holds
+    // the note without sharing deletion.
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
 

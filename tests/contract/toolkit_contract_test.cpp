@@ -1,0 +1,813 @@
+// One suite of window and editor assertions, held against the in-memory
+// toolkit and, in the Windows build, against the Win32 toolkit in real
+// windows (under Wine, on an X display). What the fake does here, the real
+// control must do too.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_system.h"
+#include "platform/fake/fake_toolkit.h"
+#include "platform/toolkit.h"
+
+#ifdef ORVEL_TOOLKIT_WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+#include <richedit.h>
+#include <shlobj.h>
+
+#include "platform/win32/toolkit_win32.h"
+// commdlg.h makes FindText a macro; here it is the toolkit's operation.
+#undef FindText
+#endif
+
+namespace orvel {
+namespace {
+
+constexpr int kEditor = 11;
+constexpr int kInput = 12;
+// How many clock steps or native messages a wait may take before the test
+// gives up on what it waits for.
+constexpr int kMaxSteps = 600;
+
+// What the toolkit cannot do or tell by itself: the user's and the
+// system's part, and a few looks inside.
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual Toolkit& toolkit() = 0;
+  // Lets time pass, with native messages handled, until `done` holds;
+  // false when it did not within a bounded number of steps.
+  virtual bool RunUntil(const std::function<bool()>& done) = 0;
+  // From a handler while a message box is open: the user closes it.
+  // False when no box is open.
+  virtual bool CloseMessageBox() = 0;
+  // The user's choice in the next open dialog: a path, or cancel.
+  virtual void AnswerNextOpenDialog(std::optional<Text> path) = 0;
+  virtual void RequestClose(int window) = 0;
+  // False when the control does not take dropped files.
+  virtual bool DropFiles(int window, int control, const std::vector<Text>& paths) = 0;
+  virtual void EndSession(const std::vector<int>& windows) = 0;
+  virtual void Maximise(int window) = 0;
+  virtual void Minimise(int window) = 0;
+  virtual void Restore(int window) = 0;
+  virtual bool IsEnabled(int window) = 0;
+  virtual bool IsTopmost(int window) = 0;
+  virtual int FocusedControl(int window) = 0;
+  virtual bool IsActive(int window) = 0;
+  // The colour of all of the editor's text; kMixed when it has several.
+  virtual Colour TextColour(int window, int control) = 0;
+  virtual bool IsPlainText(int window, int control) = 0;
+
+  static constexpr Colour kMixed = 0xFFFFFFFF;
+};
+
+class FakeBackend final : public Backend {
+ public:
+  FakeBackend() : toolkit_(system_) {
+    // An open box: the clock runs until the test closes it.
+    toolkit_.AnswerBoxes([this](const FakeToolkit::Box&) {
+      boxOpen_ = true;
+      for (int step = 0; boxOpen_ && step < kMaxSteps; ++step) toolkit_.Advance(10);
+      boxOpen_ = false;
+    });
+    toolkit_.AnswerDialogs([this](const OpenDialogSpec&) { return dialogAnswer_.value_or(Text()); });
+  }
+  Toolkit& toolkit() override { return toolkit_; }
+  bool RunUntil(const std::function<bool()>& done) override {
+    for (int step = 0; !done() && step < kMaxSteps; ++step) toolkit_.Advance(10);
+    return done();
+  }
+  bool CloseMessageBox() override {
+    const bool wasOpen = boxOpen_;
+    boxOpen_ = false;
+    return wasOpen;
+  }
+  void AnswerNextOpenDialog(std::optional<Text> path) override { dialogAnswer_ = std::move(path); }
+  void RequestClose(int window) override { toolkit_.RequestClose(window); }
+  bool DropFiles(int window, int control, const std::vector<Text>& paths) override {
+    const FakeToolkit::Control* c = toolkit_.FindControl(window, control);
+    if (!c || !c->acceptsDrops) return false;
+    toolkit_.DropFiles(paths, window, control);
+    return true;
+  }
+  void EndSession(const std::vector<int>&) override { toolkit_.EndSession(); }
+  void Maximise(int window) override { toolkit_.Maximise(window); }
+  void Minimise(int window) override { toolkit_.Minimise(window); }
+  void Restore(int window) override { toolkit_.Restore(window); }
+  bool IsEnabled(int window) override { return Record(window).enabled; }
+  bool IsTopmost(int window) override { return Record(window).topmost; }
+  int FocusedControl(int window) override { return Record(window).focusedControl; }
+  bool IsActive(int window) override { return toolkit_.ActiveWindow() == window; }
+  Colour TextColour(int window, int control) override { return toolkit_.FindControl(window, control)->textColour; }
+  bool IsPlainText(int window, int control) override { return toolkit_.FindControl(window, control)->plainText; }
+
+ private:
+  const FakeToolkit::Window& Record(int window) { return *toolkit_.FindWindowRecord(window); }
+
+  FakeSystem system_;
+  FakeToolkit toolkit_;
+  bool boxOpen_ = false;
+  std::optional<Text> dialogAnswer_;
+};
+
+#ifdef ORVEL_TOOLKIT_WIN32
+
+std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end()); }
+
+// The top-level window of this thread with the given class (a dialog is
+// "#32770"), or null.
+HWND ThreadWindowOfClass(const wchar_t* className) {
+  struct Search {
+    const wchar_t* className;
+    HWND found;
+  } search{className, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        wchar_t name[64] = {};
+        GetClassNameW(hwnd, name, 64);
+        if (::IsWindowVisible(hwnd) && lstrcmpW(name, s->className) == 0) {
+          s->found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The open dialog's answer, given from a thread timer: its callback runs
+// inside the dialog's own message loop. Whatever stays open after the answer
+// (a complaint about the path, the dialog itself) is cancelled, so that a
+// refused answer fails the test instead of hanging it.
+struct DialogAnswer {
+  std::optional<Text> path;
+  bool given = false;
+} g_dialogAnswer;
+
+void CALLBACK AnswerOpenDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dialog = ThreadWindowOfClass(L"#32770");
+  if (!dialog) return;
+  if (g_dialogAnswer.given || !g_dialogAnswer.path) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return;
+  }
+  g_dialogAnswer.given = true;
+  const std::wstring path = Wide(*g_dialogAnswer.path);
+  // The file name field of the explorer-style dialog; older ones name it edt1.
+  if (!SetDlgItemTextW(dialog, cmb13, path.c_str())) SetDlgItemTextW(dialog, edt1, path.c_str());
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+class Win32Backend final : public Backend {
+ public:
+  Win32Backend() : toolkit_(MakeWin32Toolkit()) {}
+  ~Win32Backend() override {
+    toolkit_->Release();
+    if (wakeTimer_) KillTimer(nullptr, wakeTimer_);
+    if (dialogTimer_) KillTimer(nullptr, dialogTimer_);
+  }
+  Toolkit& toolkit() override { return *toolkit_; }
+
+  bool RunUntil(const std::function<bool()>& done) override {
+    // A thread timer wakes the wait now and then, so that a missing event
+    // ends the loop instead of blocking it.
+    if (!wakeTimer_) wakeTimer_ = SetTimer(nullptr, 0, 50, nullptr);
+    for (int step = 0; !done() && step < kMaxSteps; ++step) toolkit_->Events().Wait();
+    return done();
+  }
+
+  bool CloseMessageBox() override {
+    HWND box = ThreadWindowOfClass(L"#32770");
+    if (!box) return false;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+  }
+
+  void AnswerNextOpenDialog(std::optional<Text> path) override {
+    g_dialogAnswer = {std::move(path), false};
+    if (!dialogTimer_) dialogTimer_ = SetTimer(nullptr, 0, 100, &AnswerOpenDialog);
+  }
+
+  void RequestClose(int window) override { SendMessageW(Handle(window), WM_CLOSE, 0, 0); }
+
+  bool DropFiles(int window, int control, const std::vector<Text>& paths) override {
+    HWND target = GetDlgItem(Handle(window), control);
+    // The shell drops files only on a window that says it takes them.
+    if (!target || (GetWindowLongPtrW(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) == 0) return false;
+    std::wstring list;
+    for (const Text& path : paths) list += Wide(path) + L'\0';
+    list += L'\0';
+    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(drop);
+    // The receiver frees the drop (DragFinish).
+    SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    return true;
+  }
+
+  void EndSession(const std::vector<int>& windows) override {
+    for (int window : windows) {
+      EXPECT_EQ(SendMessageW(Handle(window), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE) << window;
+    }
+    for (int window : windows) SendMessageW(Handle(window), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  }
+
+  void Maximise(int window) override { ::ShowWindow(Handle(window), SW_MAXIMIZE); }
+  void Minimise(int window) override { ::ShowWindow(Handle(window), SW_MINIMIZE); }
+  void Restore(int window) override { ::ShowWindow(Handle(window), SW_RESTORE); }
+  bool IsEnabled(int window) override { return IsWindowEnabled(Handle(window)) != 0; }
+  bool IsTopmost(int window) override {
+    return (GetWindowLongPtrW(Handle(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  }
+  int FocusedControl(int window) override {
+    HWND focus = GetFocus();
+    return focus && GetParent(focus) == Handle(window) ? GetDlgCtrlID(focus) : 0;
+  }
+  bool IsActive(int window) override { return GetActiveWindow() == Handle(window); }
+
+  Colour TextColour(int window, int control) override {
+    HWND editor = GetDlgItem(Handle(window), control);
+    CHARRANGE kept{};
+    SendMessageW(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+    SendMessageW(editor, EM_SETSEL, 0, -1);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    SendMessageW(editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+    if (!(format.dwMask & CFM_COLOR) || (format.dwEffects & CFE_AUTOCOLOR)) return kMixed;
+    return format.crTextColor;
+  }
+
+  bool IsPlainText(int window, int control) override {
+    HWND editor = GetDlgItem(Handle(window), control);
+    return (SendMessageW(editor, EM_GETTEXTMODE, 0, 0) & TM_PLAINTEXT) != 0;
+  }
+
+ private:
+  // The tests give every window a title of its own.
+  HWND Handle(int window) {
+    HWND hwnd = FindWindowW(nullptr, Wide(toolkit_->Title(window)).c_str());
+    EXPECT_NE(hwnd, nullptr) << "window " << window;
+    return hwnd;
+  }
+
+  std::unique_ptr<Toolkit> toolkit_;
+  UINT_PTR wakeTimer_ = 0;
+  UINT_PTR dialogTimer_ = 0;
+};
+
+#endif  // ORVEL_TOOLKIT_WIN32
+
+class ToolkitContract : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+#ifdef ORVEL_TOOLKIT_WIN32
+    if (std::string(GetParam()) == "win32") {
+      backend_ = std::make_unique<Win32Backend>();
+      return;
+    }
+#endif
+    backend_ = std::make_unique<FakeBackend>();
+  }
+
+  Toolkit& toolkit() { return backend_->toolkit(); }
+  Backend& backend() { return *backend_; }
+
+  static Text TitleOf(int window) { return u"Orvel contract window " + DecimalText(window); }
+
+  void OpenWindow(int window, bool visible = true, int innerWidth = 480, int innerHeight = 320) {
+    WindowSpec wanted;
+    wanted.number = window;
+    wanted.x = 60 + 50 * window;
+    wanted.y = 40 + 50 * window;
+    wanted.innerWidth = innerWidth;
+    wanted.innerHeight = innerHeight;
+    wanted.title = TitleOf(window);
+    wanted.visible = visible;
+    toolkit().OpenWindow(wanted);
+  }
+
+  // A window with an editor filling it, as the program sets one up.
+  void OpenEditorWindow(int window = 0, bool visible = true) {
+    OpenWindow(window, visible);
+    toolkit().CreateControl({window, kEditor, ControlKind::Editor, 0, 0, 480, 320, {}});
+    toolkit().SetPlainTextMode(window, kEditor);
+  }
+
+  // Every event of one kind raised from now on, as its handler saw it.
+  std::vector<Event>& Record(int kind) {
+    std::vector<Event>& events = records_.emplace_back();
+    Toolkit* t = &toolkit();
+    toolkit().Events().Bind({kind}, [&events, t] { events.push_back(t->Events().Current()); });
+    return events;
+  }
+
+  void DrainQueue() {
+    while (!toolkit().Events().QueueEmpty()) toolkit().Events().Wait();
+  }
+
+  // Declared before the backend: handlers that record may still run while
+  // the backend releases its windows.
+  std::list<std::vector<Event>> records_;
+  std::unique_ptr<Backend> backend_;
+};
+
+const Event kEditorChanged{kControlEvent, 0, kEditor, kEditChanged};
+
+TEST_P(ToolkitContract, OpeningWindowsAndControlsRaisesNothing) {
+  OpenEditorWindow(0);
+  toolkit().CreateControl({0, kInput, ControlKind::Input, 0, 0, 100, 20, u"typed"});
+  toolkit().SetControlText(0, kEditor, u"a note");
+  EXPECT_TRUE(toolkit().Events().QueueEmpty());
+  EXPECT_EQ(toolkit().ControlText(0, kInput), u"typed");
+}
+
+TEST_P(ToolkitContract, WholeTextHasCrLfBreaksAndPositionsCountABreakOnce) {
+  const struct {
+    Text set;
+    Text read;       // as ControlText gives it
+    Text needle;
+    int position;    // of the needle: one per UTF-16 unit, a break as one
+  } cases[] = {
+      {u"", u"", u"x", -1},
+      {u"one line", u"one line", u"line", 4},
+      {u"ab\r\ncd", u"ab\r\ncd", u"cd", 3},
+      {u"ab\ncd", u"ab\r\ncd", u"cd", 3},
+      {u"\r\n\r\nend", u"\r\n\r\nend", u"end", 2},
+      {u"last\r\n", u"last\r\n", u"last", 0},
+      {u"a\U0001F600b\r\nc", u"a\U0001F600b\r\nc", u"c", 5},
+      {u"x\r\ny\r\nz", u"x\r\ny\r\nz", u"z", 4},
+  };
+  OpenEditorWindow();
+  for (const auto& c : cases) {
+    const std::string name = TextToUtf8(c.set);
+    toolkit().SetControlText(0, kEditor, c.set);
+    const Text read = toolkit().ControlText(0, kEditor);
+    EXPECT_EQ(read, c.read) << name;
+    EXPECT_EQ(read.size(), c.read.size()) << name;
+    const int found = toolkit().FindText(0, kEditor, 0, c.needle);
+    EXPECT_EQ(found, c.position) << name;
+    if (found < 0) continue;
+    // Selecting from that position and replacing hits the needle exactly.
+    toolkit().SetSelection(0, kEditor, found, found + static_cast<int>(c.needle.size()));
+    toolkit().ReplaceSelection(0, kEditor, u"#");
+    Text expected = c.read;
+    expected.replace(expected.rfind(c.needle), c.needle.size(), u"#");
+    EXPECT_EQ(toolkit().ControlText(0, kEditor), expected) << name;
+  }
+}
+
+TEST_P(ToolkitContract, ReplacingTheSelectionRaisesTheChangeAndLeavesTheCaretAfterIt) {
+  OpenEditorWindow();
+  std::vector<Event>& controlEvents = Record(kControlEvent);
+  toolkit().SetControlText(0, kEditor, u"hello world");
+  EXPECT_TRUE(controlEvents.empty()) << "setting the whole text is no change";
+
+  toolkit().SetSelection(0, kEditor, 6, 11);
+  toolkit().ReplaceSelection(0, kEditor, u"there");
+  ASSERT_EQ(controlEvents.size(), 1u);  // raised before the call returned
+  EXPECT_EQ(controlEvents[0], kEditorChanged);
+  toolkit().ReplaceSelection(0, kEditor, u"!");
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"hello there!");
+
+  // -1, -1 puts the caret at the end, wherever it was.
+  toolkit().SetSelection(0, kEditor, 0, 0);
+  toolkit().SetSelection(0, kEditor, -1, -1);
+  toolkit().ReplaceSelection(0, kEditor, u"\r\nsecond");
+  // An inserted CR LF is one position: the caret is right after "second".
+  toolkit().ReplaceSelection(0, kEditor, u" line");
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"hello there!\r\nsecond line");
+  EXPECT_EQ(controlEvents.size(), 4u);
+
+  // Into an empty editor, and at the start again after the text is replaced.
+  toolkit().SetControlText(0, kEditor, u"");
+  toolkit().ReplaceSelection(0, kEditor, u"a\r\nb");
+  toolkit().ReplaceSelection(0, kEditor, u"c");
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"a\r\nbc");
+  toolkit().SetControlText(0, kEditor, u"tail");
+  toolkit().ReplaceSelection(0, kEditor, u"head ");
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"head tail");
+  for (const Event& event : controlEvents) EXPECT_EQ(event, kEditorChanged);
+  EXPECT_EQ(controlEvents.size(), 7u);
+}
+
+TEST_P(ToolkitContract, FindTextSearchesForwardFromAStartIgnoringCase) {
+  OpenEditorWindow();
+  // Positions 0-9, a break at 10, 11-21, a break at 22, 23-27.
+  const Text lines = u"Alpha beta\r\nALPHA gamma\r\nalpha";
+  const Text letters = u"Gr\u00FC\u00DFe \u00DCber \u0401\u043B\u043A\u0430";
+  const struct {
+    Text text;
+    int start;
+    Text needle;
+    int position;
+  } cases[] = {
+      {lines, 0, u"alpha", 0},
+      {lines, 1, u"alpha", 11},
+      {lines, 11, u"alpha", 11},
+      {lines, 12, u"ALPHA", 23},
+      {lines, 24, u"alpha", -1},
+      {lines, 0, u"GAMMA", 17},
+      {lines, 0, u"a g", 15},
+      {lines, 0, u"delta", -1},
+      {lines, 7, u"beta", -1},
+      // A line break in the search text is a CR, as the find window gives it.
+      {lines, 0, u"beta\rALPHA", 6},
+      {lines, 0, u"a\ra", 9},
+      {lines, 10, u"a\ra", 21},
+      // Nothing to find, and starts at and past the end.
+      {lines, 0, u"", -1},
+      {lines, 28, u"alpha", -1},
+      {lines, 40, u"alpha", -1},
+      // Beyond ASCII, in the same letter case (how case is ignored there
+      // differs between versions of the control).
+      {letters, 0, u"\u00DCber", 6},
+      {letters, 0, u"\u0401\u043B\u043A\u0430", 11},
+      {letters, 1, u"r\u00FC\u00DF", 1},
+  };
+  for (const auto& c : cases) {
+    toolkit().SetControlText(0, kEditor, c.text);
+    EXPECT_EQ(toolkit().FindText(0, kEditor, c.start, c.needle), c.position)
+        << TextToUtf8(c.needle) << " from " << c.start;
+    EXPECT_EQ(toolkit().ControlText(0, kEditor), c.text) << "searching changes nothing";
+  }
+}
+
+TEST_P(ToolkitContract, TextOfOtherControlsRoundTrips) {
+  OpenWindow(0);
+  const struct {
+    ControlKind kind;
+    int number;
+    Text text;
+  } cases[] = {
+      {ControlKind::StaticText, 20, u"Find &what:"},
+      {ControlKind::Input, 21, u"s\u00FC\u00DFe Wurst"},
+      {ControlKind::Button, 22, u"Find"},
+  };
+  for (const auto& c : cases) {
+    toolkit().CreateControl({0, c.number, c.kind, 10, 10, 120, 20, c.text});
+    EXPECT_EQ(toolkit().ControlText(0, c.number), c.text);
+    toolkit().SetControlText(0, c.number, c.text + u" 2");
+    EXPECT_EQ(toolkit().ControlText(0, c.number), c.text + u" 2");
+  }
+}
+
+TEST_P(ToolkitContract, EditorColourHoldsForAllTextAndTextEnteredLater) {
+  OpenEditorWindow();
+  EXPECT_TRUE(backend().IsPlainText(0, kEditor));
+  toolkit().SetControlText(0, kEditor, u"before");
+  std::vector<Event>& controlEvents = Record(kControlEvent);
+  toolkit().SetEditorBackground(0, kEditor, 0x202020);
+  toolkit().SetEditorTextColour(0, kEditor, 0x3050F0);
+  EXPECT_EQ(backend().TextColour(0, kEditor), 0x3050F0u);
+  EXPECT_TRUE(controlEvents.empty()) << "a colour is no change of the text";
+  toolkit().SetControlText(0, kEditor, u"loaded\r\nnote");
+  toolkit().SetSelection(0, kEditor, -1, -1);
+  toolkit().ReplaceSelection(0, kEditor, u"\r\ntyped");
+  EXPECT_EQ(backend().TextColour(0, kEditor), 0x3050F0u);
+}
+
+TEST_P(ToolkitContract, PlainTextModeTakesHoldOverTextAlreadyThere) {
+  OpenWindow(0);
+  toolkit().CreateControl({0, kEditor, ControlKind::Editor, 0, 0, 480, 320, u"first\r\nsecond"});
+  toolkit().SetPlainTextMode(0, kEditor);
+  EXPECT_TRUE(backend().IsPlainText(0, kEditor));
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"first\r\nsecond");
+}
+
+TEST_P(ToolkitContract, SetInnerSizeRaisesTheSizeEventAndKeepsThePosition) {
+  OpenEditorWindow();
+  const WindowGeometry opened = toolkit().Geometry(0);
+  EXPECT_EQ(opened.innerWidth, 480);
+  EXPECT_EQ(opened.innerHeight, 320);
+  EXPECT_EQ(toolkit().NormalGeometry(0), opened);
+  std::vector<Event>& sizes = Record(kSizeEvent);
+
+  toolkit().SetInnerSize(0, 520, 340);
+  ASSERT_FALSE(sizes.empty()) << "raised before the call returned";
+  EXPECT_EQ(sizes.back(), (Event{kSizeEvent, 0, 0, 0}));
+  WindowGeometry expected = opened;
+  expected.innerWidth = 520;
+  expected.innerHeight = 340;
+  EXPECT_EQ(toolkit().Geometry(0), expected);
+  EXPECT_EQ(toolkit().NormalGeometry(0), expected);
+
+  // The nudge that settles the layout: down by one and back.
+  const std::size_t before = sizes.size();
+  toolkit().SetInnerSize(0, 519, 339);
+  const WindowGeometry nudged = toolkit().Geometry(0);
+  EXPECT_EQ(nudged.innerWidth, 519);
+  EXPECT_EQ(nudged.innerHeight, 339);
+  toolkit().SetInnerSize(0, nudged.innerWidth + 1, nudged.innerHeight + 1);
+  EXPECT_EQ(toolkit().Geometry(0), expected);
+  EXPECT_EQ(sizes.size(), before + 2);
+
+  // The same size again still raises the event.
+  toolkit().SetInnerSize(0, 520, 340);
+  EXPECT_EQ(sizes.size(), before + 3);
+}
+
+TEST_P(ToolkitContract, NormalGeometryStaysWhileMaximisedOrMinimised) {
+  OpenEditorWindow();
+  const WindowGeometry normal = toolkit().Geometry(0);
+  std::vector<Event>& sizes = Record(kSizeEvent);
+
+  backend().Maximise(0);
+  EXPECT_EQ(toolkit().State(0), WindowState::Maximised);
+  EXPECT_EQ(toolkit().NormalGeometry(0), normal);
+  EXPECT_GT(toolkit().Geometry(0).innerWidth, normal.innerWidth);
+  EXPECT_EQ(sizes.size(), 1u);
+
+  backend().Restore(0);
+  EXPECT_EQ(toolkit().State(0), WindowState::Normal);
+  EXPECT_EQ(toolkit().Geometry(0), normal);
+  EXPECT_EQ(sizes.size(), 2u);
+
+  backend().Minimise(0);
+  EXPECT_EQ(toolkit().State(0), WindowState::Minimised);
+  EXPECT_EQ(toolkit().NormalGeometry(0), normal);
+  EXPECT_EQ(sizes.size(), 2u) << "minimising raises no size event";
+}
+
+TEST_P(ToolkitContract, TitleRoundTripsAndUnknownWindowsAreIgnored) {
+  OpenWindow(0);
+  const Text title = u"2024-05-01 \u2013 Notiz \u00FC\U0001F600";
+  toolkit().SetTitle(0, title);
+  EXPECT_EQ(toolkit().Title(0), title);
+  toolkit().SetTitle(0, TitleOf(0));
+
+  // Numbers that name nothing: every operation does nothing.
+  toolkit().SetTitle(9, u"none");
+  toolkit().SetInnerSize(9, 10, 10);
+  toolkit().ShowWindow(9);
+  toolkit().CreateControl({9, kEditor, ControlKind::Editor, 0, 0, 10, 10, u"x"});
+  toolkit().ReplaceSelection(0, 99, u"x");
+  toolkit().SetControlText(0, 99, u"x");
+  EXPECT_EQ(toolkit().Title(9), u"");
+  EXPECT_FALSE(toolkit().IsWindowVisible(9));
+  EXPECT_EQ(toolkit().Geometry(9), WindowGeometry{});
+  EXPECT_EQ(toolkit().ControlText(9, kEditor), u"");
+  EXPECT_EQ(toolkit().ControlText(0, 99), u"");
+  EXPECT_EQ(toolkit().FindText(0, 99, 0, u"x"), -1);
+  EXPECT_TRUE(toolkit().Events().QueueEmpty());
+}
+
+TEST_P(ToolkitContract, ShowHideAndCloseWindows) {
+  OpenWindow(0);
+  OpenWindow(1, /*visible=*/false);
+  EXPECT_TRUE(toolkit().IsWindowVisible(0));
+  EXPECT_FALSE(toolkit().IsWindowVisible(1));
+  toolkit().ShowWindow(1);
+  EXPECT_TRUE(toolkit().IsWindowVisible(1));
+  toolkit().HideWindow(1);
+  EXPECT_FALSE(toolkit().IsWindowVisible(1));
+
+  // A close request is only an event: the window stays.
+  std::vector<Event>& closes = Record(kCloseEvent);
+  backend().RequestClose(0);
+  ASSERT_EQ(closes.size(), 1u);
+  EXPECT_EQ(closes[0], (Event{kCloseEvent, 0, 0, 0}));
+  EXPECT_TRUE(toolkit().IsWindowVisible(0));
+  EXPECT_EQ(toolkit().Title(0), TitleOf(0));
+
+  // Closing destroys the window and its timers; the number is free again.
+  std::vector<Event>& ticks = Record(kTimerEvent);
+  toolkit().StartTimer(1, 4, 10);
+  toolkit().StartTimer(0, 5, 30);
+  toolkit().CloseWindow(1);
+  EXPECT_EQ(toolkit().Title(1), u"");
+  EXPECT_FALSE(toolkit().IsWindowVisible(1));
+  ASSERT_TRUE(backend().RunUntil([&] { return ticks.size() >= 3; }));
+  for (const Event& tick : ticks) EXPECT_EQ(tick, (Event{kTimerEvent, 0, 5, 0}));
+  OpenWindow(1);
+  EXPECT_EQ(toolkit().Title(1), TitleOf(1));
+}
+
+TEST_P(ToolkitContract, TimersDeliverTimerEvents) {
+  OpenEditorWindow();
+  std::vector<Event>& ticks = Record(kTimerEvent);
+  toolkit().StartTimer(0, 7, 15);
+  EXPECT_TRUE(ticks.empty());
+  ASSERT_TRUE(backend().RunUntil([&] { return ticks.size() >= 3; }));
+  for (const Event& tick : ticks) EXPECT_EQ(tick, (Event{kTimerEvent, 0, 7, 0}));
+}
+
+TEST_P(ToolkitContract, MessageBoxDisablesTheProgramAndKeepsTimersRunning) {
+  OpenEditorWindow(0);
+  OpenWindow(1);
+  OpenWindow(2, /*visible=*/false);
+  toolkit().SetTopmost(1, true);
+  EXPECT_TRUE(backend().IsTopmost(1));
+
+  struct Seen {
+    bool enabled0, enabled1, enabled2, topmost1;
+  };
+  std::vector<Seen> seen;
+  bool closed = false;
+  toolkit().Events().Bind({kTimerEvent, 0, 3}, [&] {
+    if (closed) return;
+    seen.push_back({backend().IsEnabled(0), backend().IsEnabled(1), backend().IsEnabled(2),
+                    backend().IsTopmost(1)});
+    if (seen.size() == 3) closed = backend().CloseMessageBox();
+  });
+  toolkit().StartTimer(0, 3, 20);
+  toolkit().ShowMessageBox(u"Orvel", u"Timers keep running.", BoxIcon::Information);
+
+  EXPECT_TRUE(closed);
+  ASSERT_GE(seen.size(), 3u);
+  for (const Seen& s : seen) {
+    EXPECT_FALSE(s.enabled0);
+    EXPECT_FALSE(s.enabled1);
+    EXPECT_TRUE(s.enabled2) << "a hidden window is left alone";
+    EXPECT_FALSE(s.topmost1) << "nothing stays above the box";
+  }
+  EXPECT_TRUE(backend().IsEnabled(0));
+  EXPECT_TRUE(backend().IsEnabled(1));
+  EXPECT_TRUE(backend().IsEnabled(2));
+  EXPECT_TRUE(backend().IsTopmost(1));
+}
+
+TEST_P(ToolkitContract, OpenDialogGivesThePathOrNothing) {
+  OpenEditorWindow();
+#ifdef ORVEL_TOOLKIT_WIN32
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  Text path = Text(folder, folder + wcslen(folder));
+  if (!path.empty() && path.back() != u'\\') path += u'\\';
+  path += u"orvel-contract-new-note.txt";  // the file need not exist
+#else
+  const Text path = u"C:\\notes\\new note.txt";
+#endif
+  const OpenDialogSpec wanted{u"Open a note", u"Notes ", u" *.txt;*.orv "};
+  backend().AnswerNextOpenDialog(path);
+  EXPECT_EQ(toolkit().ShowOpenDialog(wanted), path);
+  backend().AnswerNextOpenDialog(std::nullopt);
+  EXPECT_EQ(toolkit().ShowOpenDialog(wanted), u"");
+  EXPECT_TRUE(backend().IsEnabled(0));
+}
+
+TEST_P(ToolkitContract, DroppedFilesRaiseADropEventWithTheirPathsInOrder) {
+  OpenEditorWindow();
+  EXPECT_FALSE(backend().DropFiles(0, kEditor, {u"C:\\notes\\early.txt"})) << "not yet taking drops";
+  toolkit().EnableFileDrops(0, kEditor);
+  std::vector<Text> during;
+  std::vector<Event>& drops = Record(kDropEvent);
+  toolkit().Events().Bind({kDropEvent}, [&] { during = toolkit().DroppedFiles(); });
+
+  const std::vector<Text> paths = {u"C:\\notes\\b.txt", u"C:\\notes\\a folder\\a.txt", u"D:\\\u00FC.orv"};
+  ASSERT_TRUE(backend().DropFiles(0, kEditor, paths));
+  ASSERT_EQ(drops.size(), 1u);
+  EXPECT_EQ(drops[0], (Event{kDropEvent, 0, kEditor, 0}));
+  EXPECT_EQ(during, paths);
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"") << "a drop of files inserts nothing";
+}
+
+TEST_P(ToolkitContract, SessionEndCallsTheHandlerOnce) {
+  OpenEditorWindow(0);
+  OpenWindow(1, /*visible=*/false);
+  int calls = 0;
+  toolkit().OnSessionEnd([&] { ++calls; });
+  std::vector<Event>& closes = Record(kCloseEvent);
+  backend().EndSession({0, 1});
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(closes.empty()) << "no close request at session end";
+}
+
+TEST_P(ToolkitContract, ActivationGivesTheFocusBackToTheControlThatHadIt) {
+  OpenEditorWindow(0);
+  toolkit().CreateControl({0, kInput, ControlKind::Input, 0, 0, 100, 20, {}});
+  OpenEditorWindow(1);
+  EXPECT_TRUE(backend().IsActive(1));
+  // Focusing a control of a window in the background does not activate it.
+  toolkit().FocusControl(0, kInput);
+  EXPECT_TRUE(backend().IsActive(1));
+  toolkit().ActivateWindow(0);
+  EXPECT_TRUE(backend().IsActive(0));
+  EXPECT_EQ(backend().FocusedControl(0), kInput) << "kept for the activation";
+  // Away and back: the control that had the focus gets it again.
+  toolkit().ActivateWindow(1);
+  toolkit().FocusControl(1, kEditor);
+  toolkit().ActivateWindow(0);
+  EXPECT_EQ(backend().FocusedControl(0), kInput);
+}
+
+#ifdef ORVEL_TOOLKIT_WIN32
+INSTANTIATE_TEST_SUITE_P(Win32, ToolkitContract, ::testing::Values("win32"),
+                         [](const auto& param) { return std::string(param.param); });
+
+// What only the Win32 toolkit can be asked.
+class Win32Toolkit : public ::testing::Test {
+ protected:
+  std::unique_ptr<Toolkit> toolkit_ = MakeWin32Toolkit();
+  ~Win32Toolkit() override { toolkit_->Release(); }
+  HWND Handle(const Text& title) { return FindWindowW(nullptr, Wide(title).c_str()); }
+};
+
+TEST_F(Win32Toolkit, CentredWindowsSitInTheMiddleOfTheScreen) {
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const struct {
+    WindowStyle style;
+    int innerWidth, innerHeight;
+  } cases[] = {
+      {WindowStyle::Tool, 355, 105},
+      {WindowStyle::Overlapped, 640, 480},
+      {WindowStyle::Overlapped, screenWidth + 300, screenHeight + 200},  // larger than the screen
+  };
+  int number = 0;
+  for (const auto& c : cases) {
+    WindowSpec wanted;
+    wanted.number = number;
+    wanted.x = 7;
+    wanted.y = 9;
+    wanted.innerWidth = c.innerWidth;
+    wanted.innerHeight = c.innerHeight;
+    wanted.title = u"centred " + DecimalText(number++);
+    wanted.style = c.style;
+    wanted.visible = false;
+    wanted.centred = true;
+    toolkit_->OpenWindow(wanted);
+    RECT frame{};
+    ASSERT_TRUE(GetWindowRect(Handle(wanted.title), &frame));
+    const int outerWidth = frame.right - frame.left;
+    const int outerHeight = frame.bottom - frame.top;
+    EXPECT_EQ(frame.left, (screenWidth - std::min(screenWidth, outerWidth)) / 2) << c.innerWidth;
+    EXPECT_EQ(frame.top, (screenHeight - std::min(screenHeight, outerHeight)) / 2) << c.innerWidth;
+    // A window larger than the screen is cut down to it by the system.
+    if (c.innerWidth < screenWidth) {
+      EXPECT_EQ(toolkit_->Geometry(wanted.number).innerWidth, c.innerWidth);
+    }
+  }
+}
+
+TEST_F(Win32Toolkit, FontsAreSizedInPointsOfTheScreen) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (dpi != 96) GTEST_SKIP() << "the table holds heights at 96 dpi, the screen has " << dpi;
+
+  WindowSpec wanted;
+  wanted.title = u"fonts";
+  wanted.innerWidth = 200;
+  wanted.innerHeight = 100;
+  wanted.visible = false;
+  toolkit_->OpenWindow(wanted);
+  // An input field, which tells its font (not every rich edit answers WM_GETFONT).
+  toolkit_->CreateControl({0, kInput, ControlKind::Input, 0, 0, 200, 20, {}});
+  HWND input = GetDlgItem(Handle(wanted.title), kInput);
+  const auto heightOf = [&] {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(input, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfHeight;
+  };
+  const struct {
+    int points;
+    LONG height;  // negative: the character height, not the cell height
+  } cases[] = {{14, -19}, {10, -13}, {9, -12}, {12, -16}, {1, -1}};
+  for (const auto& c : cases) {
+    toolkit_->LoadFont(c.points, u"Courier New", c.points);
+    toolkit_->SetControlFont(0, kInput, c.points);
+    EXPECT_EQ(heightOf(), c.height) << c.points << " points";
+  }
+  toolkit_->SetControlFont(0, kInput, kGuiFont);
+  EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageW(input, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
+}
+
+TEST_F(Win32Toolkit, LongLinesScrollSidewaysInsteadOfWrapping) {
+  WindowSpec wanted;
+  wanted.title = u"no wrap";
+  wanted.innerWidth = 200;
+  wanted.innerHeight = 100;
+  wanted.visible = false;
+  toolkit_->OpenWindow(wanted);
+  toolkit_->CreateControl({0, kEditor, ControlKind::Editor, 0, 0, 200, 100, {}});
+  toolkit_->SetPlainTextMode(0, kEditor);
+  toolkit_->SetControlText(0, kEditor, Text(400, u'w') + u"\r\n" + Text(400, u'x'));
+  HWND editor = GetDlgItem(Handle(wanted.title), kEditor);
+  EXPECT_EQ(SendMessageW(editor, EM_GETLINECOUNT, 0, 0), 2);
+}
+
+#else
+INSTANTIATE_TEST_SUITE_P(Fake, ToolkitContract, ::testing::Values("fake"),
+                         [](const auto& param) { return std::string(param.param); });
+#endif
+
+}  // namespace
+}  // namespace orvel
