@@ -5,6 +5,7 @@
 #include "notes/note_save.h"
 #include "ui/commands.h"
 #include "ui/find_window.h"
+#include "ui/keyboard.h"
 #include "ui/main_window.h"
 
 namespace orvel {
@@ -36,6 +37,7 @@ void LoadFirstNote(ProgramState& state) {
 void BindHandlers(ProgramState& state) {
   EventModel& events = state.toolkit.Events();
   events.Bind({kControlEvent, kMainWindow, kEditor, kEditChanged}, [&state] { TrackChange(state); });
+  events.Bind({kControlEvent, kFindWindow, kFindButton, kButtonClicked}, [&state] { FindNext(state); });
   events.Bind({kControlEvent, kFindWindow, kCancelButton, kButtonClicked}, [&state] { HideFind(state); });
   events.Bind({kDropEvent, kAny, kAny, kAny}, [&state] { OpenDroppedNote(state); });
   events.Bind({kSizeEvent, kAny, kAny, kAny}, [&state] { FitEditor(state); });
@@ -71,6 +73,7 @@ void StartUp(ProgramState& state, CommandLine& commandLine) {
   BuildFindWindow(state);
   state.toolkit.StartTimer(kMainWindow, kSaveTimer, kSavePeriod);
   BindHandlers(state);
+  RegisterShortcuts(state);
   SettleLayout(state);
   if (QueryPathSize(state.system, state.dataFolder) != kPathIsFolder) ShowHelp(state);
 }

@@ -3,6 +3,7 @@
 #include "notes/locations.h"
 #include "notes/note_file.h"
 #include "notes/note_save.h"
+#include "ui/digit_highlighter.h"
 
 namespace orvel {
 
@@ -45,8 +46,9 @@ LoadResult LoadNote(ProgramState& state) {
   state.toolkit.SetControlText(kMainWindow, kEditor, note.text);  // raises no change event
   state.shownPath = path;
   state.marked = false;
-  // The highlighter follows the note shown; it is painted from the next paint on.
-  state.highlighterOn = HighlightRule(path);
+  // The highlighter follows the note shown.
+  RemoveDigitHighlighter(state);
+  if (HighlightRule(path)) InstallDigitHighlighter(state);
   SetNoteTitle(state, false);
   if (CaretRule(path)) state.toolkit.SetSelection(kMainWindow, kEditor, -1, -1);
   state.savedLength = TextLength(state);

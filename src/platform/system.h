@@ -108,6 +108,9 @@ class System {
   // it. False when it could not be started.
   virtual bool StartProgram(const Text& program, const Text& parameters) = 0;
 
+  // Lower case, one UTF-16 code unit at a time, by the platform's rules.
+  virtual Text LowerCase(const Text& text) = 0;
+
   virtual LocalDateTime LocalTime() = 0;
 
   // Milliseconds of a monotonic clock that counts from the start of the

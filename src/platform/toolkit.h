@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/events.h"
+#include "platform/shortcuts.h"
 #include "platform/text.h"
 
 namespace orvel {
@@ -69,6 +70,32 @@ struct OpenDialogSpec {
 
 // The font that a window system offers for dialogs (DEFAULT_GUI_FONT).
 inline constexpr int kGuiFont = -1;
+
+// Client coordinates of a control, in pixels.
+struct Point {
+  int x = 0, y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Drawing over a control right after it has painted itself. Nothing is
+// acquired until Open; whatever Open acquired is released when the paint
+// ends.
+class PaintCanvas {
+ public:
+  virtual ~PaintCanvas() = default;
+  // A drawing context of the control's client area, clipped to `clip`,
+  // transparent background, `font` selected.
+  virtual void Open(const Rect& clip, int font) = 0;
+  virtual void SetTextColour(Colour colour) = 0;
+  // One character with its top-left corner at the area's top-left, left-
+  // and top-aligned, clipped to the area.
+  virtual void DrawCharacter(char16_t character, const Rect& area) = 0;
+};
+using AfterPaint = std::function<void(PaintCanvas&)>;
 
 class Toolkit {
  public:
@@ -131,12 +158,37 @@ class Toolkit {
   // The full paths of the drop being handled, in the order of the drop.
   virtual std::vector<Text> DroppedFiles() = 0;
 
+  // The editor's layout: the formatting rectangle (the text area), the
+  // index of the character nearest a point, the top-left corner of a
+  // character, and the characters first to last (last excluded) as they
+  // fill a buffer of that many spaces (the text ends at a zero).
+  virtual Rect FormattingRect(int window, int control) = 0;
+  virtual int CharFromPos(int window, int control, Point point) = 0;
+  virtual Point PosFromChar(int window, int control, int index) = 0;
+  virtual Text TextRange(int window, int control, int first, int last) = 0;
+
+  // Runs `hook` after every paint of the control, once it has painted
+  // itself completely; an empty hook takes it away again. Putting one in
+  // place while one is there replaces it, so there is never more than one.
+  virtual void SetAfterPaint(int window, int control, AfterPaint hook) = 0;
+
+  // Adds a shortcut to the window's table (Tab and Shift+Tab move the focus
+  // from the start): a key already there gets the new command. A key press
+  // is offered to the table of the active window only; a match raises
+  // CommandEvent(window, command, 0) and never reaches the focused control.
+  // Tab alone is typed into a writable editor that has the focus.
+  virtual void AddShortcut(int window, KeyValue key, int command) = 0;
+
+  // A tone of the given frequency and length; returns when it is over.
+  virtual void Beep(int frequency, int milliseconds) = 0;
+
   // A TimerEvent of (window, timer) every period.
   virtual void StartTimer(int window, int timer, int milliseconds) = 0;
 
   // Modal to the whole program: owned by the program's window in the
-  // foreground, the program's windows disabled meanwhile; timer messages
-  // are still delivered inside. Returns when the user closes the box.
+  // foreground, the program's windows disabled meanwhile and none of them
+  // topmost; timer messages are still delivered inside, shortcuts are not.
+  // Returns when the user closes the box.
   virtual void ShowMessageBox(const Text& caption, const Text& text, BoxIcon icon) = 0;
   // The chosen full path, or empty text when the user cancelled. The folder
   // of the path must exist; the file need not.

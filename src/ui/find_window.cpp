@@ -31,7 +31,41 @@ void BuildFindWindow(ProgramState& state) {
   toolkit.SetTopmost(kFindWindow, true);
 }
 
+void ShowFind(ProgramState& state) {
+  Toolkit& toolkit = state.toolkit;
+  toolkit.ShowWindow(kFindWindow);
+  toolkit.ActivateWindow(kFindWindow);
+  state.searchStart = 0;
+  toolkit.SetSelection(kFindWindow, kFindField, 0, -1);
+}
+
 void HideFind(ProgramState& state) { state.toolkit.HideWindow(kFindWindow); }
+
+void FindNext(ProgramState& state) {
+  Toolkit& toolkit = state.toolkit;
+  const Text search = TranslateEscapes(toolkit.ControlText(kFindWindow, kFindField));
+  if (search.empty()) return;
+  // Counted in the editor's own form, a line break as one CR, as the search
+  // finds it: read back with CR LF, a search across a line break would
+  // count nothing while the search selects it.
+  Text note;
+  const Text read = toolkit.ControlText(kMainWindow, kEditor);
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    note.push_back(read[i]);
+    if (read[i] == u'\r' && i + 1 < read.size() && read[i + 1] == u'\n') ++i;
+  }
+  const int count = CountMatches(state.system.LowerCase(note), state.system.LowerCase(search));
+  toolkit.SetControlText(kFindWindow, kMatchLabel, MatchLabelText(count));
+  const int at = toolkit.FindText(kMainWindow, kEditor, state.searchStart, search);
+  if (at < 0) {
+    toolkit.Beep(939, 129);
+    state.searchStart = 0;
+    return;
+  }
+  // One past the start, so overlapping matches are visited one by one.
+  state.searchStart = at + 1;
+  toolkit.SetSelection(kMainWindow, kEditor, at, at + static_cast<int>(search.size()));
+}
 
 namespace {
 Text ReplaceAll(TextView text, TextView from, char16_t to) {

@@ -165,6 +165,16 @@ bool FakeSystem::RemoveFile(const Text& path) {
   return true;
 }
 
+Text FakeSystem::LowerCase(const Text& text) {
+  Text out = text;
+  for (char16_t& c : out) {
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x410 && c <= 0x42F)) {
+      c = static_cast<char16_t>(c + 0x20);
+    }
+  }
+  return out;
+}
+
 std::vector<Text> FakeSystem::Listing() const {
   std::vector<Text> all;
   for (const auto& [key, node] : files_) all.push_back(Utf8ToText(key));

@@ -48,6 +48,8 @@ class FakeSystem final : public System {
   std::optional<Text> DocumentsFolder() override { return documents_; }
   char16_t PathSeparator() const override { return separator_; }
   LocalDateTime LocalTime() override { return localTime_; }
+  // ASCII, Latin-1 and the basic Cyrillic letters.
+  Text LowerCase(const Text& text) override;
   bool StartProgram(const Text& program, const Text& parameters) override {
     started_.push_back({program, parameters});
     return startWorks_;

@@ -156,6 +156,121 @@ void FakeToolkit::EndSession() {
   if (sessionEnd_) sessionEnd_();
 }
 
+void FakeToolkit::PressKey(KeyValue key) {
+  // The box's own loop consults no shortcut table, and the program's
+  // windows are disabled while it is open.
+  if (modalOpen_) return;
+  Window* w = Win(active_);
+  if (!w || !w->enabled) return;
+  const int window = active_;
+  const Control* focused = Ctl(window, w->focusedControl);
+  const bool inEditor = focused && focused->spec.kind == ControlKind::Editor;
+  auto found = shortcuts_.find(window);
+  if (found != shortcuts_.end() && OfferedToTable(key, inEditor)) {
+    if (const ShortcutEntry* entry = found->second.Match(key)) {
+      if (entry->command == kFocusNextCommand || entry->command == kFocusPreviousCommand) {
+        MoveFocus(window, entry->command == kFocusNextCommand);
+      } else {
+        events_.Raise({kCommandEvent, window, entry->command, 0});
+      }
+      return;
+    }
+  }
+  // Unmatched keys reach the focused control; the fake knows what Enter and
+  // Tab type into an editor, and that a button takes Enter as nothing.
+  if (!inEditor) return;
+  if (key == kKeyReturn) Type(u"\r", window, w->focusedControl);
+  if (key == kKeyTab) Type(u"\t", window, w->focusedControl);
+}
+
+void FakeToolkit::MoveFocus(int window, bool forward) {
+  std::vector<int> stops;  // tab stops in the order of creation
+  for (const ControlSpec& spec : creationOrder_) {
+    if (spec.window == window && spec.kind != ControlKind::StaticText) stops.push_back(spec.number);
+  }
+  if (stops.empty()) return;
+  Window* w = Win(window);
+  auto at = std::find(stops.begin(), stops.end(), w->focusedControl);
+  std::size_t index = at == stops.end() ? 0 : static_cast<std::size_t>(at - stops.begin());
+  index = forward ? (index + 1) % stops.size() : (index + stops.size() - 1) % stops.size();
+  w->focusedControl = stops[index];
+}
+
+FakeToolkit::Painted FakeToolkit::Paint(int window, int control) {
+  struct Canvas final : PaintCanvas {
+    Painted painted;
+    Colour colour = 0;
+    void Open(const Rect& clip, int font) override {
+      painted.opened = true;
+      painted.clip = clip;
+      painted.font = font;
+    }
+    void SetTextColour(Colour c) override { colour = c; }
+    void DrawCharacter(char16_t character, const Rect& area) override {
+      painted.drawn.push_back({character, colour, area});
+    }
+  } canvas;
+  Control* c = Ctl(window, control);
+  if (c && c->afterPaint) c->afterPaint(canvas);
+  return canvas.painted;
+}
+
+Rect FakeToolkit::FormattingRect(int window, int control) {
+  const Control* c = Ctl(window, control);
+  return c ? Rect{0, 0, c->width, c->height} : Rect{};
+}
+
+int FakeToolkit::CharFromPos(int window, int control, Point point) {
+  const Control* c = Ctl(window, control);
+  if (!c) return 0;
+  // Lines start after each CR; the nearest character of the nearest line.
+  std::vector<int> starts{0};
+  for (std::size_t i = 0; i < c->text.size(); ++i) {
+    if (c->text[i] == u'\r') starts.push_back(static_cast<int>(i) + 1);
+  }
+  const int line = std::clamp(point.y / kCellHeight, 0, static_cast<int>(starts.size()) - 1);
+  const int start = starts[static_cast<std::size_t>(line)];
+  const int end = line + 1 < static_cast<int>(starts.size()) ? starts[static_cast<std::size_t>(line) + 1] - 1
+                                                            : static_cast<int>(c->text.size());
+  const int column = std::max(0, (point.x + kCellWidth / 2) / kCellWidth);
+  return std::min(start + column, end);
+}
+
+Point FakeToolkit::PosFromChar(int window, int control, int index) {
+  const Control* c = Ctl(window, control);
+  if (!c) return {};
+  int line = 0, column = 0;
+  for (int i = 0; i < index && i < static_cast<int>(c->text.size()); ++i) {
+    if (c->text[static_cast<std::size_t>(i)] == u'\r') {
+      ++line;
+      column = 0;
+    } else {
+      ++column;
+    }
+  }
+  return {column * kCellWidth, line * kCellHeight};
+}
+
+Text FakeToolkit::TextRange(int window, int control, int first, int last) {
+  const Control* c = Ctl(window, control);
+  const int length = c ? static_cast<int>(c->text.size()) : 0;
+  if (!c || first < 0 || first >= std::min(last, length)) return {};
+  // The control copies what there is and ends it with a zero.
+  const Text range = c->text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(std::min(last, length) - first));
+  return range.substr(0, range.find(u'\0'));
+}
+
+void FakeToolkit::SetAfterPaint(int window, int control, AfterPaint hook) {
+  Control* c = Ctl(window, control);
+  if (!c) return;
+  if (hook && !c->afterPaint) ++c->afterPaintInstalls;
+  c->afterPaint = std::move(hook);
+}
+
+void FakeToolkit::AddShortcut(int window, KeyValue key, int command) {
+  if (Win(window)) shortcuts_[window].Add(key, command);
+}
+
 void FakeToolkit::Advance(std::int64_t milliseconds) {
   const std::int64_t target = system_.MonotonicMilliseconds() + milliseconds;
   for (;;) {
@@ -290,6 +405,7 @@ void FakeToolkit::CreateControl(const ControlSpec& spec) {
   c.width = spec.width;
   c.height = spec.height;
   controls_[{spec.window, spec.number}] = c;
+  creationOrder_.push_back(spec);
   Changed(spec.window, spec.number);  // dropped: nothing is delivered meanwhile
 }
 
@@ -397,7 +513,10 @@ void FakeToolkit::Modal(Answer answer) {
       lowered.push_back(number);
     }
   }
+  const bool outer = modalOpen_;
+  modalOpen_ = true;
   answer(disabled, lowered);
+  modalOpen_ = outer;
   for (int number : disabled) windows_[number].enabled = true;
   for (int number : lowered) windows_[number].topmost = true;
 }

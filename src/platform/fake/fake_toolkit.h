@@ -38,6 +38,20 @@ class FakeToolkit final : public Toolkit {
     bool acceptsDrops = false;
     Colour background = 0xFFFFFF, textColour = 0;
     int width = 0, height = 0;
+    AfterPaint afterPaint;
+    int afterPaintInstalls = 0;  // how many times a hook was put in place over none
+  };
+  // What the after-paint hook drew, one record per character.
+  struct Drawn {
+    char16_t character;
+    Colour colour;
+    Rect area;
+  };
+  struct Painted {
+    bool opened = false;
+    Rect clip;
+    int font = 0;
+    std::vector<Drawn> drawn;
   };
   struct Box {
     Text caption, text;
@@ -73,6 +87,16 @@ class FakeToolkit final : public Toolkit {
   void RequestClose(int window);
   void DropFiles(std::vector<Text> paths, int window = 0, int control = 11);
   void EndSession();
+  // A key press in the active window, as the keyboard delivers it.
+  void PressKey(KeyValue key);
+  // The control paints itself, then its after-paint hook runs.
+  Painted Paint(int window = 0, int control = 11);
+  const std::vector<std::pair<int, int>>& Beeps() const { return beeps_; }
+  const std::map<int, ShortcutTable>& Shortcuts() const { return shortcuts_; }
+
+  // The fake editor's layout: every character is a cell of this size, the
+  // text area starts at the control's top-left corner, nothing is scrolled.
+  static constexpr int kCellWidth = 8, kCellHeight = 16;
   // Moves the clock, firing every timer that comes due, in time order.
   void Advance(std::int64_t milliseconds);
 
@@ -113,6 +137,13 @@ class FakeToolkit final : public Toolkit {
   int FindText(int window, int control, int start, const Text& text) override;
   void EnableFileDrops(int window, int control) override;
   std::vector<Text> DroppedFiles() override { return dropped_; }
+  Rect FormattingRect(int window, int control) override;
+  int CharFromPos(int window, int control, Point point) override;
+  Point PosFromChar(int window, int control, int index) override;
+  Text TextRange(int window, int control, int first, int last) override;
+  void SetAfterPaint(int window, int control, AfterPaint hook) override;
+  void AddShortcut(int window, KeyValue key, int command) override;
+  void Beep(int frequency, int milliseconds) override { beeps_.push_back({frequency, milliseconds}); }
   void StartTimer(int window, int timer, int milliseconds) override;
   void ShowMessageBox(const Text& caption, const Text& text, BoxIcon icon) override;
   Text ShowOpenDialog(const OpenDialogSpec& spec) override;
@@ -127,6 +158,7 @@ class FakeToolkit final : public Toolkit {
   Control* Ctl(int window, int control);
   void RaiseSize(int window);
   void ActivateNextVisible();
+  void MoveFocus(int window, bool forward);
   void Changed(int window, int control);
   template <typename Answer>
   void Modal(Answer answer);
@@ -135,6 +167,7 @@ class FakeToolkit final : public Toolkit {
   EventModel events_;
   std::map<int, Window> windows_;
   std::map<std::pair<int, int>, Control> controls_;
+  std::vector<ControlSpec> creationOrder_;
   std::map<int, std::pair<Text, int>> fonts_;
   struct Timer {
     int window, timer, period;
@@ -148,6 +181,9 @@ class FakeToolkit final : public Toolkit {
   std::deque<std::function<void()>> script_;
   std::vector<Text> dropped_;
   std::function<void()> sessionEnd_;
+  std::map<int, ShortcutTable> shortcuts_;
+  std::vector<std::pair<int, int>> beeps_;
+  bool modalOpen_ = false;
   int active_ = -1;
   bool released_ = false;
 };

@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
+#include <cwctype>
+#include <locale.h>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -224,6 +227,19 @@ class PosixSystem final : public System {
   }
 
   char16_t PathSeparator() const override { return u'/'; }
+
+  // By the C library's Unicode tables (the C.UTF-8 locale), one code unit
+  // at a time; surrogates stay as they are.
+  Text LowerCase(const Text& text) override {
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    Text out = text;
+    for (char16_t& c : out) {
+      if (c >= 0xD800 && c <= 0xDFFF) continue;
+      const wint_t lower = unicode ? towlower_l(c, unicode) : std::towlower(c);
+      if (lower <= 0xFFFF) c = static_cast<char16_t>(lower);
+    }
+    return out;
+  }
 
   // The parameter text is handed on as one argument. The child is not
   // waited for; SIGCHLD is left to reap it where the program sets that up.

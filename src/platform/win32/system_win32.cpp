@@ -162,6 +162,12 @@ class Win32System final : public System {
 
   char16_t PathSeparator() const override { return u'\\'; }
 
+  Text LowerCase(const Text& text) override {
+    std::wstring buffer = Wide(text);
+    if (!buffer.empty()) CharLowerBuffW(buffer.data(), static_cast<DWORD>(buffer.size()));
+    return FromWide(buffer.data(), buffer.size());
+  }
+
   // The program's name in quotes, a space, the parameters as they are.
   bool StartProgram(const Text& program, const Text& parameters) override {
     std::wstring commandLine = L"\"" + Wide(program) + L"\" " + Wide(parameters);
