@@ -34,22 +34,23 @@ std::string NativePath(const Text& path) { return TextToUtf8(path); }
 constexpr off_t kLockBase = off_t{1} << 62;
 enum LockByte : off_t { kHasRead = 0, kDenyRead = 1, kHasWrite = 2, kDenyWrite = 3 };
 
+struct flock OneByte(LockByte which, short type) {
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kLockBase + which;
+  lock.l_len = 1;
+  return lock;
+}
+
 bool LockedByOther(int fd, LockByte which) {
-  struct flock probe {};
-  probe.l_type = F_WRLCK;
-  probe.l_whence = SEEK_SET;
-  probe.l_start = kLockBase + which;
-  probe.l_len = 1;
+  struct flock probe = OneByte(which, F_WRLCK);
   if (fcntl(fd, F_OFD_GETLK, &probe) != 0) return false;
   return probe.l_type != F_UNLCK;
 }
 
 bool HoldShared(int fd, LockByte which) {
-  struct flock lock {};
-  lock.l_type = F_RDLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = kLockBase + which;
-  lock.l_len = 1;
+  struct flock lock = OneByte(which, F_RDLCK);
   return fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
