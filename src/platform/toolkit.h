@@ -106,7 +106,7 @@ class Toolkit {
   virtual EventModel& Events() = 0;
 
   // Windows. Operations on a number that names no window do nothing.
-  virtual void OpenWindow(const WindowSpec& spec) = 0;
+  virtual void OpenWindow(const WindowSpec& asked) = 0;
   virtual void ShowWindow(int window) = 0;  // normal state
   virtual void HideWindow(int window) = 0;
   virtual void ActivateWindow(int window) = 0;
@@ -129,7 +129,7 @@ class Toolkit {
   virtual void LoadFont(int font, const Text& face, int points) = 0;
 
   // Controls. Nothing is delivered while one is being created.
-  virtual void CreateControl(const ControlSpec& spec) = 0;
+  virtual void CreateControl(const ControlSpec& asked) = 0;
   virtual void SetControlFont(int window, int control, int font) = 0;
   virtual void ResizeControl(int window, int control, int width, int height) = 0;
   virtual void FocusControl(int window, int control) = 0;
@@ -192,7 +192,7 @@ class Toolkit {
   virtual void ShowMessageBox(const Text& caption, const Text& text, BoxIcon icon) = 0;
   // The chosen full path, or empty text when the user cancelled. The folder
   // of the path must exist; the file need not.
-  virtual Text ShowOpenDialog(const OpenDialogSpec& spec) = 0;
+  virtual Text ShowOpenDialog(const OpenDialogSpec& asked) = 0;
 
   // Called when the user's session ends (log-off, shut-down) while the
   // program runs; the program gets no close request then.

@@ -37,6 +37,10 @@ namespace {
 
 constexpr int kEditor = 11;
 constexpr int kInput = 12;
+// A second window, as the program's find window: a field and two buttons.
+constexpr int kToolWindow = 33;
+constexpr int kFirstButton = 21;
+constexpr int kSecondButton = 22;
 // How many clock steps or native messages a wait may take before the test
 // gives up on what it waits for.
 constexpr int kMaxSteps = 600;
@@ -69,6 +73,16 @@ class Backend {
   // The colour of all of the editor's text; kMixed when it has several.
   virtual Colour TextColour(int window, int control) = 0;
   virtual bool IsPlainText(int window, int control) = 0;
+  // The user brings the window to the front, and it stays there.
+  virtual void Activate(int window) = 0;
+  // The user presses the key (code and modifiers) and lets go, in the
+  // active window; it is handled before this returns, or, from a handler
+  // while a box is open, by the box.
+  virtual void PressKey(KeyValue key) = 0;
+  // Lower-case letters typed one key each into the focused control.
+  virtual void Type(const Text& letters) = 0;
+  // The control paints itself now, with its after-paint hook.
+  virtual void Paint(int window, int control) = 0;
 
   static constexpr Colour kMixed = 0xFFFFFFFF;
 };
@@ -112,6 +126,13 @@ class FakeBackend final : public Backend {
   bool IsActive(int window) override { return toolkit_.ActiveWindow() == window; }
   Colour TextColour(int window, int control) override { return toolkit_.FindControl(window, control)->textColour; }
   bool IsPlainText(int window, int control) override { return toolkit_.FindControl(window, control)->plainText; }
+  void Activate(int window) override { toolkit_.ActivateWindow(window); }
+  void PressKey(KeyValue key) override { toolkit_.PressKey(key); }
+  void Type(const Text& letters) override {
+    const int window = toolkit_.ActiveWindow();
+    toolkit_.Type(letters, window, FocusedControl(window));
+  }
+  void Paint(int window, int control) override { toolkit_.Paint(window, control); }
 
  private:
   const FakeToolkit::Window& Record(int window) { return *toolkit_.FindWindowRecord(window); }
@@ -170,6 +191,41 @@ void CALLBACK AnswerOpenDialog(HWND, UINT, UINT_PTR, DWORD) {
   // The file name field of the explorer-style dialog; older ones name it edt1.
   if (!SetDlgItemTextW(dialog, cmb13, path.c_str())) SetDlgItemTextW(dialog, edt1, path.c_str());
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+// Real key strokes, as the keyboard sends them to the window in the
+// foreground: the modifiers down, the key down and up, the modifiers up.
+void SendKey(KeyValue key) {
+  std::vector<INPUT> inputs;
+  const auto add = [&](WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  const struct {
+    KeyValue bit;
+    WORD virtualKey;
+  } modifiers[] = {{kCtrlKey, VK_CONTROL}, {kShiftKey, VK_SHIFT}, {kAltKey, VK_MENU}};
+  for (const auto& m : modifiers) {
+    if (key & m.bit) add(m.virtualKey, false);
+  }
+  add(static_cast<WORD>(key & 0xFFFF), false);
+  add(static_cast<WORD>(key & 0xFFFF), true);
+  for (const auto& m : modifiers) {
+    if (key & m.bit) add(m.virtualKey, true);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Handles native messages until the key strokes and whatever they posted
+// (the characters) are through.
+void HandleKeys(Toolkit& toolkit) {
+  for (int step = 0; step < kMaxSteps && HIWORD(GetQueueStatus(QS_KEY | QS_POSTMESSAGE)) != 0; ++step) {
+    toolkit.Events().Wait();
+  }
 }
 
 class Win32Backend final : public Backend {
@@ -260,6 +316,42 @@ class Win32Backend final : public Backend {
     return (SendMessageW(editor, EM_GETTEXTMODE, 0, 0) & TM_PLAINTEXT) != 0;
   }
 
+  // Wine hears from the window manager of every window it maps or
+  // activates, a little later, and takes what it hears for an activation of
+  // its own: a late word about another window takes the activation away
+  // again. The window counts as active once it has stayed so a while with
+  // those messages handled; it is asked for again when it lost it.
+  void Activate(int window) override {
+    toolkit_->ActivateWindow(window);
+    ULONGLONG since = GetTickCount64();
+    RunUntil([&] {
+      if (!IsActive(window)) {
+        toolkit_->ActivateWindow(window);
+        since = GetTickCount64();
+        return false;
+      }
+      return GetTickCount64() - since >= 150;
+    });
+  }
+
+  void PressKey(KeyValue key) override {
+    SendKey(key);
+    // A box takes the keys in its own loop once the handler returns.
+    if (!ThreadWindowOfClass(L"#32770")) HandleKeys(*toolkit_);
+  }
+
+  void Type(const Text& letters) override {
+    for (const char16_t letter : letters) PressKey(static_cast<KeyValue>(letter - u'a' + u'A'));
+  }
+
+  // What a window system does when something is uncovered: the control is
+  // invalid, and painted at once.
+  void Paint(int window, int control) override {
+    HWND hwnd = GetDlgItem(Handle(window), control);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    UpdateWindow(hwnd);
+  }
+
  private:
   // The tests give every window a title of its own.
   HWND Handle(int window) {
@@ -295,8 +387,9 @@ class ToolkitContract : public ::testing::TestWithParam<const char*> {
   void OpenWindow(int window, bool visible = true, int innerWidth = 480, int innerHeight = 320) {
     WindowSpec wanted;
     wanted.number = window;
-    wanted.x = 60 + 50 * window;
-    wanted.y = 40 + 50 * window;
+    // Staggered, and on the screen whatever the number.
+    wanted.x = 60 + 50 * (window % 10);
+    wanted.y = 40 + 50 * (window % 10);
     wanted.innerWidth = innerWidth;
     wanted.innerHeight = innerHeight;
     wanted.title = TitleOf(window);
@@ -309,6 +402,15 @@ class ToolkitContract : public ::testing::TestWithParam<const char*> {
     OpenWindow(window, visible);
     toolkit().CreateControl({window, kEditor, ControlKind::Editor, 0, 0, 480, 320, {}});
     toolkit().SetPlainTextMode(window, kEditor);
+  }
+
+  // A window as the program's find window is: a label, a field, two buttons.
+  void OpenFieldAndButtons() {
+    OpenWindow(kToolWindow);
+    toolkit().CreateControl({kToolWindow, 20, ControlKind::StaticText, 10, 10, 80, 20, u"Find what:"});
+    toolkit().CreateControl({kToolWindow, kInput, ControlKind::Input, 100, 10, 150, 20, {}});
+    toolkit().CreateControl({kToolWindow, kFirstButton, ControlKind::Button, 260, 10, 80, 24, u"Next"});
+    toolkit().CreateControl({kToolWindow, kSecondButton, ControlKind::Button, 260, 40, 80, 24, u"Close"});
   }
 
   // Every event of one kind raised from now on, as its handler saw it.
@@ -330,6 +432,8 @@ class ToolkitContract : public ::testing::TestWithParam<const char*> {
 };
 
 const Event kEditorChanged{kControlEvent, 0, kEditor, kEditChanged};
+
+Event Command(int window, int command) { return {kCommandEvent, window, command, 0}; }
 
 TEST_P(ToolkitContract, OpeningWindowsAndControlsRaisesNothing) {
   OpenEditorWindow(0);
@@ -708,6 +812,345 @@ TEST_P(ToolkitContract, ActivationGivesTheFocusBackToTheControlThatHadIt) {
   EXPECT_EQ(backend().FocusedControl(0), kInput);
 }
 
+TEST_P(ToolkitContract, AShortcutAnswersItsExactKeyInTheActiveWindowOnly) {
+  OpenEditorWindow(0);
+  OpenWindow(kToolWindow);
+  toolkit().AddShortcut(0, Ctrl('K'), 95);
+  toolkit().AddShortcut(0, 'Q', 99);  // a plain letter: it would be typed but for the table
+  toolkit().AddShortcut(0, kAltKey | 'J', 91);
+  toolkit().AddShortcut(0, kCtrlKey | kShiftKey | kKeyF5, 92);
+  toolkit().AddShortcut(kToolWindow, Ctrl('K'), 96);
+  toolkit().AddShortcut(kToolWindow, kKeyF5, 97);
+  backend().Activate(0);
+  toolkit().FocusControl(0, kEditor);
+  ASSERT_TRUE(backend().IsActive(0));
+  std::vector<Event>& commands = Record(kCommandEvent);
+
+  const struct {
+    int active;
+    KeyValue key;
+    std::vector<Event> raised;
+  } cases[] = {
+      {0, Ctrl('K'), {Command(0, 95)}},
+      {0, 'Q', {Command(0, 99)}},
+      // Other modifiers are other keys.
+      {0, kCtrlKey | kShiftKey | 'K', {}},
+      {0, kAltKey | 'K', {}},
+      {0, kShiftKey | 'Q', {}},
+      {0, kAltKey | 'J', {Command(0, 91)}},
+      {0, kCtrlKey | 'J', {}},
+      {0, kCtrlKey | kShiftKey | kKeyF5, {Command(0, 92)}},
+      {0, kShiftKey | kKeyF5, {}},
+      {0, kCtrlKey | kAltKey | kKeyF5, {}},
+      // The other window's keys do nothing here...
+      {0, kKeyF5, {}},
+      // ...and answer with its own commands where it is active.
+      {kToolWindow, Ctrl('K'), {Command(kToolWindow, 96)}},
+      {kToolWindow, kKeyF5, {Command(kToolWindow, 97)}},
+      {kToolWindow, 'Q', {}},
+      {0, Ctrl('K'), {Command(0, 95)}},
+  };
+  for (const auto& c : cases) {
+    backend().Activate(c.active);
+    commands.clear();
+    backend().PressKey(c.key);
+    EXPECT_EQ(commands, c.raised) << "key " << std::hex << c.key << " in window " << std::dec << c.active;
+  }
+  // The shortcuts typed nothing (a shifted Q may have typed its letter).
+  backend().Activate(0);
+  const Text typed = toolkit().ControlText(0, kEditor);
+  EXPECT_EQ(typed.find_first_of(u"qkj\x0A\x0B\x11"), Text::npos) << TextToUtf8(typed);
+
+  // Keys that are no shortcut reach the editor.
+  toolkit().SetControlText(0, kEditor, u"");
+  commands.clear();
+  backend().Type(u"wow");
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"wow");
+  EXPECT_TRUE(commands.empty());
+}
+
+TEST_P(ToolkitContract, AddingAKeyAgainGivesItTheNewCommandOnly) {
+  OpenEditorWindow(0);
+  backend().Activate(0);
+  toolkit().FocusControl(0, kEditor);
+  toolkit().AddShortcut(0, Ctrl('K'), 95);
+  toolkit().AddShortcut(0, kKeyF5, 96);
+  toolkit().AddShortcut(0, Ctrl('K'), 98);
+  std::vector<Event>& commands = Record(kCommandEvent);
+  backend().PressKey(Ctrl('K'));
+  backend().PressKey(kKeyF5);
+  EXPECT_EQ(commands, (std::vector<Event>{Command(0, 98), Command(0, 96)}));
+}
+
+TEST_P(ToolkitContract, TabIsTypedIntoTheEditorAndShiftTabLeavesIt) {
+  OpenEditorWindow(0);
+  toolkit().CreateControl({0, kInput, ControlKind::Input, 0, 0, 100, 20, {}});
+  toolkit().AddShortcut(0, Ctrl('K'), 95);
+  backend().Activate(0);
+  toolkit().FocusControl(0, kEditor);
+  std::vector<Event>& changes = Record(kControlEvent);
+  backend().PressKey(kKeyTab);
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"\t");
+  EXPECT_EQ(std::count(changes.begin(), changes.end(), kEditorChanged), 1);
+  EXPECT_EQ(backend().FocusedControl(0), kEditor);
+  // Backward from the first control round to the last.
+  backend().PressKey(kShiftKey | kKeyTab);
+  EXPECT_EQ(backend().FocusedControl(0), kInput);
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"\t");
+  // Tab in the field moves on: round to the editor.
+  backend().PressKey(kKeyTab);
+  EXPECT_EQ(backend().FocusedControl(0), kEditor);
+  EXPECT_EQ(toolkit().ControlText(0, kInput), u"");
+}
+
+TEST_P(ToolkitContract, TabAndShiftTabMoveTheFocusRoundTheControls) {
+  OpenFieldAndButtons();
+  toolkit().AddShortcut(kToolWindow, kKeyEscape, 83);
+  backend().Activate(kToolWindow);
+  toolkit().FocusControl(kToolWindow, kInput);
+  ASSERT_EQ(backend().FocusedControl(kToolWindow), kInput);
+  std::vector<Event>& commands = Record(kCommandEvent);
+
+  const struct {
+    KeyValue key;
+    int focused;  // afterwards
+  } steps[] = {
+      {kKeyTab, kFirstButton},
+      {kKeyTab, kSecondButton},
+      {kKeyTab, kInput},  // round, past the static text
+      {kShiftKey | kKeyTab, kSecondButton},
+      {kShiftKey | kKeyTab, kFirstButton},
+      {kShiftKey | kKeyTab, kInput},
+  };
+  for (const auto& step : steps) {
+    backend().PressKey(step.key);
+    EXPECT_EQ(backend().FocusedControl(kToolWindow), step.focused) << "after key " << std::hex << step.key;
+  }
+  EXPECT_TRUE(commands.empty()) << "moving the focus is no command of the program";
+  EXPECT_EQ(toolkit().ControlText(kToolWindow, kInput), u"");
+}
+
+TEST_P(ToolkitContract, TabMovesTheFocusInAWindowWithNoShortcutsOfItsOwn) {
+  OpenFieldAndButtons();
+  backend().Activate(kToolWindow);
+  toolkit().FocusControl(kToolWindow, kInput);
+  backend().PressKey(kKeyTab);
+  EXPECT_EQ(backend().FocusedControl(kToolWindow), kFirstButton);
+  backend().PressKey(kShiftKey | kKeyTab);
+  backend().PressKey(kShiftKey | kKeyTab);
+  EXPECT_EQ(backend().FocusedControl(kToolWindow), kSecondButton);
+}
+
+TEST_P(ToolkitContract, EnterAnswersItsShortcutWhileAButtonHasTheFocus) {
+  OpenEditorWindow(0);
+  OpenWindow(kToolWindow);
+  toolkit().CreateControl({kToolWindow, kInput, ControlKind::Input, 100, 10, 150, 20, {}});
+  toolkit().CreateControl({kToolWindow, kFirstButton, ControlKind::Button, 260, 10, 80, 24, u"Next"});
+  toolkit().AddShortcut(kToolWindow, kKeyReturn, 86);
+  toolkit().AddShortcut(kToolWindow, kKeyEscape, 83);
+  backend().Activate(kToolWindow);
+  toolkit().FocusControl(kToolWindow, kFirstButton);
+  std::vector<Event>& commands = Record(kCommandEvent);
+  std::vector<Event>& clicks = Record(kControlEvent);
+  backend().PressKey(kKeyReturn);
+  backend().PressKey(kKeyEscape);
+  EXPECT_EQ(commands, (std::vector<Event>{Command(kToolWindow, 86), Command(kToolWindow, 83)}));
+  EXPECT_TRUE(clicks.empty()) << "the button never saw the key";
+  EXPECT_EQ(backend().FocusedControl(kToolWindow), kFirstButton);
+  // In the main window, where it is no shortcut, Enter breaks the line.
+  backend().Activate(0);
+  toolkit().FocusControl(0, kEditor);
+  backend().PressKey(kKeyReturn);
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"\r\n");
+  EXPECT_EQ(commands.size(), 2u);
+}
+
+TEST_P(ToolkitContract, WhileABoxIsOpenNoShortcutActsAndNoWindowStaysTopmost) {
+  OpenWindow(1);
+  OpenEditorWindow(0);
+  backend().Activate(0);  // the box's owner; window 1 is only topmost
+  toolkit().SetTopmost(1, true);
+  toolkit().FocusControl(0, kEditor);
+  toolkit().AddShortcut(0, Ctrl('K'), 95);
+  toolkit().AddShortcut(1, Ctrl('K'), 96);
+  std::vector<Event>& commands = Record(kCommandEvent);
+
+  std::vector<bool> topmostSeen;
+  bool closed = false;
+  toolkit().Events().Bind({kTimerEvent, 0, 3}, [&] {
+    if (closed) return;
+    topmostSeen.push_back(backend().IsTopmost(1));
+    if (topmostSeen.size() == 1) backend().PressKey(Ctrl('K'));
+    if (topmostSeen.size() == 2) backend().PressKey('Q');
+    if (topmostSeen.size() == 5) closed = backend().CloseMessageBox();
+  });
+  toolkit().StartTimer(0, 3, 20);
+  toolkit().ShowMessageBox(u"Orvel", u"No shortcut here.", BoxIcon::Information);
+
+  EXPECT_TRUE(closed);
+  EXPECT_TRUE(commands.empty());
+  ASSERT_GE(topmostSeen.size(), 5u);
+  for (bool topmost : topmostSeen) EXPECT_FALSE(topmost) << "nothing stays above the box";
+  EXPECT_TRUE(backend().IsTopmost(1));
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"") << "the keys went to the box";
+  // Once it is gone the table answers again.
+  backend().Activate(0);
+  backend().PressKey(Ctrl('K'));
+  EXPECT_EQ(commands, std::vector<Event>{Command(0, 95)});
+}
+
+TEST_P(ToolkitContract, LayoutQueriesAgreeWithEachOtherAndWithTheText) {
+  OpenEditorWindow();
+  // Positions: "first line" 0-9, breaks at 10, 17 and 18, "second" 11-16,
+  // "last" 19-22.
+  toolkit().SetControlText(0, kEditor, u"first line\r\nsecond\r\n\r\nlast");
+  const Rect area = toolkit().FormattingRect(0, kEditor);
+  EXPECT_GE(area.left, 0);
+  EXPECT_GE(area.top, 0);
+  EXPECT_LE(area.right, 480);
+  EXPECT_LE(area.bottom, 320);
+  EXPECT_LT(area.left + 50, area.right);
+  EXPECT_LT(area.top + 50, area.bottom);
+
+  for (const int index : {0, 1, 5, 9, 11, 16, 18, 19, 22}) {
+    const Point corner = toolkit().PosFromChar(0, kEditor, index);
+    EXPECT_EQ(toolkit().CharFromPos(0, kEditor, corner), index) << "at " << corner.x << ", " << corner.y;
+    EXPECT_GE(corner.x, area.left) << index;
+    EXPECT_GE(corner.y, area.top) << index;
+  }
+  const Point start = toolkit().PosFromChar(0, kEditor, 0);
+  const Point along = toolkit().PosFromChar(0, kEditor, 5);
+  const Point below = toolkit().PosFromChar(0, kEditor, 11);
+  const Point empty = toolkit().PosFromChar(0, kEditor, 18);
+  EXPECT_EQ(along.y, start.y);
+  EXPECT_GT(along.x, start.x);
+  EXPECT_EQ(below.x, start.x);
+  EXPECT_GT(below.y, start.y);
+  EXPECT_EQ(empty.x, start.x);
+  EXPECT_EQ(empty.y - below.y, below.y - start.y) << "one line height each";
+  // The text area's corners give the first character and one past the
+  // last line's start.
+  EXPECT_EQ(toolkit().CharFromPos(0, kEditor, {area.left, area.top}), 0);
+  EXPECT_GE(toolkit().CharFromPos(0, kEditor, {area.right, area.bottom}), 19);
+
+  const struct {
+    int first, last;
+    Text range;
+  } ranges[] = {
+      {0, 5, u"first"},
+      {6, 13, u"line\rse"},  // a line break is one CR
+      {17, 19, u"\r\r"},
+      {19, 23, u"last"},
+      {19, 40, u"last"},  // what there is up to the end
+      {4, 4, u""},
+      {5, 2, u""},
+  };
+  for (const auto& r : ranges) {
+    EXPECT_EQ(toolkit().TextRange(0, kEditor, r.first, r.last), r.range) << r.first << " to " << r.last;
+  }
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"first line\r\nsecond\r\n\r\nlast") << "asking changes nothing";
+}
+
+TEST_P(ToolkitContract, AfterPaintRunsAfterEveryPaintAndThereIsNeverMoreThanOne) {
+  OpenEditorWindow();
+  toolkit().SetControlText(0, kEditor, u"a1<b>");
+  int firstRuns = 0;
+  int secondRuns = 0;
+  toolkit().SetAfterPaint(0, kEditor, [&](PaintCanvas&) { ++firstRuns; });
+  backend().Paint(0, kEditor);
+  EXPECT_EQ(firstRuns, 1);
+  backend().Paint(0, kEditor);
+  EXPECT_EQ(firstRuns, 2);
+
+  // Put in place again: the new hook instead of the old one.
+  toolkit().SetAfterPaint(0, kEditor, [&](PaintCanvas&) { ++secondRuns; });
+  backend().Paint(0, kEditor);
+  EXPECT_EQ(firstRuns, 2);
+  EXPECT_EQ(secondRuns, 1);
+
+  // Taken away once: none is left.
+  toolkit().SetAfterPaint(0, kEditor, nullptr);
+  backend().Paint(0, kEditor);
+  EXPECT_EQ(firstRuns, 2);
+  EXPECT_EQ(secondRuns, 1);
+  // Taking away what is not there does nothing, and a hook can come back.
+  toolkit().SetAfterPaint(0, kEditor, nullptr);
+  toolkit().SetAfterPaint(0, kEditor, [&](PaintCanvas&) { ++firstRuns; });
+  backend().Paint(0, kEditor);
+  EXPECT_EQ(firstRuns, 3);
+  EXPECT_EQ(secondRuns, 1);
+}
+
+TEST_P(ToolkitContract, WithAHookInPlaceTheEditorGetsEveryMessageOnce) {
+  OpenEditorWindow();
+  backend().Activate(0);
+  toolkit().FocusControl(0, kEditor);
+  int runs = 0;
+  // In place twice: the second only replaces the hook.
+  toolkit().SetAfterPaint(0, kEditor, [&](PaintCanvas&) { ++runs; });
+  toolkit().SetAfterPaint(0, kEditor, [&](PaintCanvas&) { ++runs; });
+  std::vector<Event>& changes = Record(kControlEvent);
+
+  backend().Type(u"ab");
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"ab");
+  EXPECT_EQ(changes.size(), 2u) << "one change per key";
+  toolkit().ReplaceSelection(0, kEditor, u"!");
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"ab!");
+  EXPECT_EQ(changes.size(), 3u);
+  toolkit().SetSelection(0, kEditor, 0, 1);
+  toolkit().ReplaceSelection(0, kEditor, u"A");
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"Ab!");
+  EXPECT_EQ(toolkit().FindText(0, kEditor, 0, u"B!"), 1);
+  EXPECT_EQ(changes.size(), 4u);
+  for (const Event& change : changes) EXPECT_EQ(change, kEditorChanged);
+
+  // Taken away, the editor is as it was.
+  toolkit().SetAfterPaint(0, kEditor, nullptr);
+  toolkit().SetSelection(0, kEditor, -1, -1);
+  backend().Type(u"c");
+  EXPECT_EQ(toolkit().ControlText(0, kEditor), u"Ab!c");
+  EXPECT_EQ(changes.size(), 5u);
+  const int before = runs;
+  backend().Paint(0, kEditor);
+  EXPECT_EQ(runs, before);
+}
+
+TEST_P(ToolkitContract, AfterPaintAndFileDropsWorkTogetherInEitherOrder) {
+  for (const bool dropsFirst : {true, false}) {
+    SCOPED_TRACE(dropsFirst ? "drops first" : "hook first");
+    const int window = dropsFirst ? 0 : 1;
+    OpenWindow(window);
+    toolkit().CreateControl({window, kEditor, ControlKind::Editor, 0, 0, 480, 320, {}});
+    toolkit().SetPlainTextMode(window, kEditor);
+    backend().Activate(window);
+    toolkit().FocusControl(window, kEditor);
+    int runs = 0;
+    int drops = 0;
+    toolkit().Events().Bind({kDropEvent, window}, [&] { ++drops; });
+    if (dropsFirst) toolkit().EnableFileDrops(window, kEditor);
+    toolkit().SetAfterPaint(window, kEditor, [&](PaintCanvas&) { ++runs; });
+    if (!dropsFirst) toolkit().EnableFileDrops(window, kEditor);
+
+    backend().Paint(window, kEditor);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(backend().DropFiles(window, kEditor, {u"C:\\notes\\a.txt"}));
+    EXPECT_EQ(drops, 1);
+
+    toolkit().SetAfterPaint(window, kEditor, nullptr);
+    backend().Paint(window, kEditor);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(backend().DropFiles(window, kEditor, {u"C:\\notes\\b.txt"}));
+    EXPECT_EQ(drops, 2);
+    backend().Type(u"x");
+    EXPECT_EQ(toolkit().ControlText(window, kEditor), u"x");
+
+    toolkit().SetAfterPaint(window, kEditor, [&](PaintCanvas&) { ++runs; });
+    backend().Paint(window, kEditor);
+    EXPECT_EQ(runs, 2);
+    toolkit().CloseWindow(window);  // with both in the control's chain
+  }
+}
+
 #ifdef ORVEL_TOOLKIT_WIN32
 INSTANTIATE_TEST_SUITE_P(Win32, ToolkitContract, ::testing::Values("win32"),
                          [](const auto& param) { return std::string(param.param); });
@@ -802,6 +1245,169 @@ TEST_F(Win32Toolkit, LongLinesScrollSidewaysInsteadOfWrapping) {
   toolkit_->SetControlText(0, kEditor, Text(400, u'w') + u"\r\n" + Text(400, u'x'));
   HWND editor = GetDlgItem(Handle(wanted.title), kEditor);
   EXPECT_EQ(SendMessageW(editor, EM_GETLINECOUNT, 0, 0), 2);
+}
+
+// A window with a white editor of black text in a font of fixed pitch.
+class Win32Editor : public Win32Toolkit {
+ protected:
+  static constexpr int kFont = 1;
+  void SetUp() override {
+    WindowSpec wanted;
+    wanted.title = u"win32 editor";
+    wanted.x = 100;
+    wanted.y = 100;
+    wanted.innerWidth = 320;
+    wanted.innerHeight = 120;
+    toolkit_->OpenWindow(wanted);
+    toolkit_->CreateControl({0, kEditor, ControlKind::Editor, 0, 0, 320, 120, {}});
+    toolkit_->CreateControl({0, kInput, ControlKind::Input, 0, 0, 10, 10, {}});
+    toolkit_->SetPlainTextMode(0, kEditor);
+    toolkit_->LoadFont(kFont, u"Courier New", 14);
+    toolkit_->SetControlFont(0, kEditor, kFont);
+    toolkit_->SetEditorBackground(0, kEditor, 0xFFFFFF);
+    toolkit_->SetEditorTextColour(0, kEditor, 0x000000);
+    editor_ = GetDlgItem(Handle(wanted.title), kEditor);
+    ASSERT_NE(editor_, nullptr);
+    toolkit_->SetControlText(0, kEditor, u"W\r\nW");
+    lineHeight_ = toolkit_->PosFromChar(0, kEditor, 2).y - toolkit_->PosFromChar(0, kEditor, 0).y;
+    ASSERT_GT(lineHeight_, 0);
+    toolkit_->SetControlText(0, kEditor, u"");
+  }
+
+  void PressKey(KeyValue key) {
+    SendKey(key);
+    HandleKeys(*toolkit_);
+  }
+  void Paint() {
+    InvalidateRect(editor_, nullptr, TRUE);
+    UpdateWindow(editor_);
+  }
+  // Native messages handled, a paint among them when something is invalid,
+  // until `done` holds; false when it did not within a few wake-ups.
+  bool RunUntil(const std::function<bool()>& done) {
+    const UINT_PTR wake = SetTimer(nullptr, 0, 50, nullptr);
+    for (int step = 0; !done() && step < 40; ++step) toolkit_->Events().Wait();
+    KillTimer(nullptr, wake);
+    return done();
+  }
+  // The cell of one character: from its corner to the next one's, one line high.
+  RECT Cell(int index) {
+    const Point at = toolkit_->PosFromChar(0, kEditor, index);
+    const Point next = toolkit_->PosFromChar(0, kEditor, index + 1);
+    return {at.x, at.y, next.x, at.y + lineHeight_};
+  }
+  // Pixels of the cell, as the screen shows them, that pass the test.
+  int CountPixels(const RECT& cell, bool (*passes)(COLORREF)) {
+    HDC dc = GetDC(editor_);
+    int count = 0;
+    for (int y = cell.top; y < cell.bottom; ++y) {
+      for (int x = cell.left; x < cell.right; ++x) count += passes(GetPixel(dc, x, y)) ? 1 : 0;
+    }
+    ReleaseDC(editor_, dc);
+    return count;
+  }
+  static bool Dark(COLORREF c) { return std::max({GetRValue(c), GetGValue(c), GetBValue(c)}) < 96; }
+  static bool Red(COLORREF c) { return GetRValue(c) > GetGValue(c) + 100 && GetRValue(c) > GetBValue(c) + 100; }
+
+  HWND editor_ = nullptr;
+  int lineHeight_ = 0;
+};
+
+TEST_F(Win32Editor, TheHookDrawsClippedOverTheTextTheControlPaintedFirst) {
+  // Cells 0 to 9 of one line; cell 0 painted empty. (A line of spaces only
+  // would not do: the control puts all of its spaces at one position.)
+  toolkit_->SetControlText(0, kEditor, u" _________");
+  Paint();
+  ASSERT_EQ(CountPixels(Cell(0), &Dark), 0);
+
+  std::vector<int> inkSeen;  // in cell 0, at each run of the hook
+  toolkit_->SetAfterPaint(0, kEditor, [&](PaintCanvas& canvas) {
+    inkSeen.push_back(CountPixels(Cell(0), &Dark));
+    // Clipped to cells 2 to 5: the first W shows, the second is cut off.
+    canvas.Open({Cell(2).left, 0, Cell(6).left, 120}, kFont);
+    canvas.SetTextColour(0x0000FF);
+    canvas.DrawCharacter(u'W', {Cell(3).left, Cell(3).top, 320, 120});
+    canvas.DrawCharacter(u'W', {Cell(7).left, Cell(7).top, 320, 120});
+  });
+  // The text is new to the paint that the hook sees first.
+  toolkit_->SetControlText(0, kEditor, u"W_________");
+  Paint();
+  ASSERT_FALSE(inkSeen.empty());
+  EXPECT_GT(inkSeen.front(), 0) << "the control painted the text before the hook ran";
+  ASSERT_GT(Cell(3).right, Cell(3).left);
+  EXPECT_GT(CountPixels(Cell(3), &Red), 0);
+  EXPECT_EQ(CountPixels(Cell(7), &Red), 0) << "outside the clip";
+  EXPECT_EQ(CountPixels(Cell(0), &Red), 0);
+  EXPECT_GT(CountPixels(Cell(3), &Dark), 0) << "drawn over the text, not instead of it";
+
+  // Without the hook the next paint shows the text alone.
+  toolkit_->SetAfterPaint(0, kEditor, nullptr);
+  Paint();
+  EXPECT_EQ(CountPixels(Cell(3), &Red), 0);
+  EXPECT_GT(CountPixels(Cell(0), &Dark), 0);
+}
+
+TEST_F(Win32Editor, PuttingTheHookInPlaceOrAwayRepaintsTheControl) {
+  toolkit_->SetControlText(0, kEditor, u"W_________");
+  Paint();  // nothing left to paint
+  int runs = 0;
+  toolkit_->SetAfterPaint(0, kEditor, [&](PaintCanvas& canvas) {
+    ++runs;
+    canvas.Open({0, 0, 320, 120}, kGuiFont);
+    canvas.SetTextColour(0x0000FF);
+    canvas.DrawCharacter(u'W', {Cell(3).left, Cell(3).top, 320, 120});
+  });
+  EXPECT_TRUE(RunUntil([&] { return runs > 0 && CountPixels(Cell(3), &Red) > 0; }));
+  toolkit_->SetAfterPaint(0, kEditor, nullptr);
+  EXPECT_TRUE(RunUntil([&] { return CountPixels(Cell(3), &Red) == 0; }));
+}
+
+TEST_F(Win32Editor, TakingTheHookAwayPutsTheControlsOwnProcedureBack) {
+  const LONG_PTR own = GetWindowLongPtrW(editor_, GWLP_WNDPROC);
+  toolkit_->SetAfterPaint(0, kEditor, [](PaintCanvas&) {});
+  const LONG_PTR replacement = GetWindowLongPtrW(editor_, GWLP_WNDPROC);
+  EXPECT_NE(replacement, own);
+  toolkit_->SetAfterPaint(0, kEditor, [](PaintCanvas&) {});
+  EXPECT_EQ(GetWindowLongPtrW(editor_, GWLP_WNDPROC), replacement) << "one replacement, not two";
+  toolkit_->SetAfterPaint(0, kEditor, nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(editor_, GWLP_WNDPROC), own);
+}
+
+TEST_F(Win32Editor, AHookMayReplaceOrRemoveItselfWhileItRuns) {
+  toolkit_->SetControlText(0, kEditor, u"W");
+  int firstRuns = 0;
+  int secondRuns = 0;
+  toolkit_->SetAfterPaint(0, kEditor, [&](PaintCanvas& canvas) {
+    ++firstRuns;
+    canvas.Open({0, 0, 320, 120}, kFont);
+    toolkit_->SetAfterPaint(0, kEditor, [&](PaintCanvas&) {
+      ++secondRuns;
+      toolkit_->SetAfterPaint(0, kEditor, nullptr);
+    });
+    canvas.DrawCharacter(u'x', {0, 0, 320, 120});
+  });
+  for (int paint = 0; paint < 3; ++paint) Paint();
+  EXPECT_EQ(firstRuns, 1);
+  EXPECT_EQ(secondRuns, 1);
+}
+
+// The toolkit cannot make an editor read-only; the control can.
+TEST_F(Win32Editor, TabIsTypedOnlyIntoAWritableEditor) {
+  const struct {
+    BOOL readOnly;
+    Text text;   // afterwards
+    int focused;
+  } cases[] = {
+      {TRUE, u"", kInput},
+      {FALSE, u"\t", kEditor},
+  };
+  for (const auto& c : cases) {
+    SendMessageW(editor_, EM_SETREADONLY, c.readOnly, 0);
+    toolkit_->FocusControl(0, kEditor);
+    PressKey(kKeyTab);
+    EXPECT_EQ(toolkit_->ControlText(0, kEditor), c.text) << "read-only " << c.readOnly;
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), c.focused) << "read-only " << c.readOnly;
+  }
 }
 
 #else

@@ -27,6 +27,10 @@ process_gone() { ! kill -0 "$1" 2>/dev/null; }
 
 fail() {
   echo "FAIL: $*"
+  local id
+  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    echo "  window on screen: '$(xdotool getwindowname "$id" 2>/dev/null)'"
+  done
   if [[ -n "${ORVEL_SHOTS:-}" ]]; then
     import -window root "$ORVEL_SHOTS/failure-$(date +%s).png" 2>/dev/null || true
   fi

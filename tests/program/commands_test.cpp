@@ -218,11 +218,11 @@ TEST_F(FindTest, EnterSearchesEvenWhileCancelHasTheFocus) {
 
 TEST_F(FindTest, TheFindWindowIsBuiltAsItShouldBe) {
   const auto* find = h.toolkit.FindWindowRecord(kFindWindow);
-  EXPECT_EQ(find->spec.title, u"Find");
-  EXPECT_EQ(find->spec.style, WindowStyle::Tool);
-  EXPECT_TRUE(find->spec.centred);
-  EXPECT_TRUE(find->spec.buttonFace);
-  EXPECT_EQ(std::pair(find->spec.innerWidth, find->spec.innerHeight), std::pair(355, 105));
+  EXPECT_EQ(find->asked.title, u"Find");
+  EXPECT_EQ(find->asked.style, WindowStyle::Tool);
+  EXPECT_TRUE(find->asked.centred);
+  EXPECT_TRUE(find->asked.buttonFace);
+  EXPECT_EQ(std::pair(find->asked.innerWidth, find->asked.innerHeight), std::pair(355, 105));
   const struct {
     int number;
     ControlKind kind;
@@ -238,12 +238,12 @@ TEST_F(FindTest, TheFindWindowIsBuiltAsItShouldBe) {
   for (const auto& c : controls) {
     const auto* control = h.toolkit.FindControl(kFindWindow, c.number);
     ASSERT_NE(control, nullptr) << c.number;
-    EXPECT_EQ(control->spec.kind, c.kind) << c.number;
-    EXPECT_EQ((Rect{control->spec.x, control->spec.y, control->spec.x + control->spec.width,
-                    control->spec.y + control->spec.height}),
+    EXPECT_EQ(control->asked.kind, c.kind) << c.number;
+    EXPECT_EQ((Rect{control->asked.x, control->asked.y, control->asked.x + control->asked.width,
+                    control->asked.y + control->asked.height}),
               c.place)
         << c.number;
-    EXPECT_EQ(control->spec.text, c.text) << c.number;
+    EXPECT_EQ(control->asked.text, c.text) << c.number;
     EXPECT_EQ(control->font, kGuiFont) << c.number;
   }
   EXPECT_EQ(find->focusedControl, kFindField);

@@ -14,8 +14,8 @@ TEST(StartUp, FirstStartMakesANewNoteAndRemembersItAtTheEnd) {
   EXPECT_TRUE(h.toolkit.Boxes().empty());
   const auto* window = h.toolkit.FindWindowRecord(kMainWindow);
   EXPECT_EQ(window->focusedControl, kEditor);
-  EXPECT_EQ(window->spec.title, u"-");
-  EXPECT_EQ(window->spec.style, WindowStyle::Overlapped);
+  EXPECT_EQ(window->asked.title, u"-");
+  EXPECT_EQ(window->asked.style, WindowStyle::Overlapped);
   const auto* editor = h.toolkit.FindControl(kMainWindow, kEditor);
   EXPECT_EQ(editor->width, 650);
   EXPECT_EQ(editor->height, 180);

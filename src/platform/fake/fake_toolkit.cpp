@@ -73,7 +73,7 @@ Text FakeToolkit::EditorText(int window, int control) { return ControlText(windo
 void FakeToolkit::RaiseSize(int window) { events_.Raise({kSizeEvent, window, 0, 0}); }
 
 void FakeToolkit::Changed(int window, int control) {
-  if (Ctl(window, control)->spec.kind == ControlKind::Editor) {
+  if (Ctl(window, control)->asked.kind == ControlKind::Editor) {
     events_.Raise({kControlEvent, window, control, kEditChanged});
   }
 }
@@ -164,10 +164,11 @@ void FakeToolkit::PressKey(KeyValue key) {
   if (!w || !w->enabled) return;
   const int window = active_;
   const Control* focused = Ctl(window, w->focusedControl);
-  const bool inEditor = focused && focused->spec.kind == ControlKind::Editor;
-  auto found = shortcuts_.find(window);
-  if (found != shortcuts_.end() && OfferedToTable(key, inEditor)) {
-    if (const ShortcutEntry* entry = found->second.Match(key)) {
+  const bool inEditor = focused && focused->asked.kind == ControlKind::Editor;
+  // Every window has a table, Tab and Shift+Tab in it from the start.
+  const ShortcutTable& table = shortcuts_[window];
+  if (OfferedToTable(key, inEditor)) {
+    if (const ShortcutEntry* entry = table.Match(key)) {
       if (entry->command == kFocusNextCommand || entry->command == kFocusPreviousCommand) {
         MoveFocus(window, entry->command == kFocusNextCommand);
       } else {
@@ -185,14 +186,19 @@ void FakeToolkit::PressKey(KeyValue key) {
 
 void FakeToolkit::MoveFocus(int window, bool forward) {
   std::vector<int> stops;  // tab stops in the order of creation
-  for (const ControlSpec& spec : creationOrder_) {
-    if (spec.window == window && spec.kind != ControlKind::StaticText) stops.push_back(spec.number);
+  for (const ControlSpec& asked : creationOrder_) {
+    if (asked.window == window && asked.kind != ControlKind::StaticText) stops.push_back(asked.number);
   }
   if (stops.empty()) return;
   Window* w = Win(window);
   auto at = std::find(stops.begin(), stops.end(), w->focusedControl);
-  std::size_t index = at == stops.end() ? 0 : static_cast<std::size_t>(at - stops.begin());
-  index = forward ? (index + 1) % stops.size() : (index + stops.size() - 1) % stops.size();
+  std::size_t index = 0;
+  if (at == stops.end()) {
+    index = forward ? 0 : stops.size() - 1;  // nothing focused: the first or the last
+  } else {
+    const std::size_t here = static_cast<std::size_t>(at - stops.begin());
+    index = forward ? (here + 1) % stops.size() : (here + stops.size() - 1) % stops.size();
+  }
   w->focusedControl = stops[index];
 }
 
@@ -211,7 +217,10 @@ FakeToolkit::Painted FakeToolkit::Paint(int window, int control) {
     }
   } canvas;
   Control* c = Ctl(window, control);
-  if (c && c->afterPaint) c->afterPaint(canvas);
+  if (c && c->afterPaint) {
+    const AfterPaint hook = c->afterPaint;  // a copy: the hook may replace itself
+    hook(canvas);
+  }
   return canvas.painted;
 }
 
@@ -290,19 +299,19 @@ void FakeToolkit::Advance(std::int64_t milliseconds) {
 
 // --- windows ---
 
-void FakeToolkit::OpenWindow(const WindowSpec& spec) {
+void FakeToolkit::OpenWindow(const WindowSpec& asked) {
   Window w;
-  w.spec = spec;
-  w.title = spec.title;
-  w.normal = {spec.x, spec.y, spec.innerWidth, spec.innerHeight};
-  if (spec.centred) {
+  w.asked = asked;
+  w.title = asked.title;
+  w.normal = {asked.x, asked.y, asked.innerWidth, asked.innerHeight};
+  if (asked.centred) {
     // The fake's frames add nothing, so the outer size is the inner size.
-    w.normal.x = (kScreenWidth - std::min(kScreenWidth, spec.innerWidth)) / 2;
-    w.normal.y = (kScreenHeight - std::min(kScreenHeight, spec.innerHeight)) / 2;
+    w.normal.x = (kScreenWidth - std::min(kScreenWidth, asked.innerWidth)) / 2;
+    w.normal.y = (kScreenHeight - std::min(kScreenHeight, asked.innerHeight)) / 2;
   }
-  w.visible = spec.visible;
-  windows_[spec.number] = w;
-  if (spec.visible) active_ = spec.number;
+  w.visible = asked.visible;
+  windows_[asked.number] = w;
+  if (asked.visible) active_ = asked.number;
 }
 
 void FakeToolkit::ShowWindow(int window) {
@@ -388,6 +397,7 @@ void FakeToolkit::CloseWindow(int window) {
   if (!w) return;
   w->closed = true;
   w->visible = false;
+  shortcuts_.erase(window);
   std::erase_if(timers_, [window](const Timer& t) { return t.window == window; });
   if (active_ == window) ActivateNextVisible();
 }
@@ -396,17 +406,17 @@ void FakeToolkit::LoadFont(int font, const Text& face, int points) { fonts_[font
 
 // --- controls ---
 
-void FakeToolkit::CreateControl(const ControlSpec& spec) {
-  if (!Win(spec.window)) return;
+void FakeToolkit::CreateControl(const ControlSpec& asked) {
+  if (!Win(asked.window)) return;
   EventModel::CreatingControl creating(events_);
   Control c;
-  c.spec = spec;
-  c.text = spec.kind == ControlKind::Editor ? ToEditorBreaks(spec.text) : spec.text;
-  c.width = spec.width;
-  c.height = spec.height;
-  controls_[{spec.window, spec.number}] = c;
-  creationOrder_.push_back(spec);
-  Changed(spec.window, spec.number);  // dropped: nothing is delivered meanwhile
+  c.asked = asked;
+  c.text = asked.kind == ControlKind::Editor ? ToEditorBreaks(asked.text) : asked.text;
+  c.width = asked.width;
+  c.height = asked.height;
+  controls_[{asked.window, asked.number}] = c;
+  creationOrder_.push_back(asked);
+  Changed(asked.window, asked.number);  // dropped: nothing is delivered meanwhile
 }
 
 void FakeToolkit::SetControlFont(int window, int control, int font) {
@@ -427,13 +437,13 @@ void FakeToolkit::FocusControl(int window, int control) {
 Text FakeToolkit::ControlText(int window, int control) {
   const Control* c = Ctl(window, control);
   if (!c) return {};
-  return c->spec.kind == ControlKind::Editor ? ToCrLf(c->text) : c->text;
+  return c->asked.kind == ControlKind::Editor ? ToCrLf(c->text) : c->text;
 }
 
 void FakeToolkit::SetControlText(int window, int control, const Text& text) {
   Control* c = Ctl(window, control);
   if (!c) return;
-  c->text = c->spec.kind == ControlKind::Editor ? ToEditorBreaks(text) : text;
+  c->text = c->asked.kind == ControlKind::Editor ? ToEditorBreaks(text) : text;
   c->selectionStart = c->selectionEnd = 0;  // no change event, caret at the start
 }
 
@@ -468,7 +478,7 @@ void FakeToolkit::ReplaceSelection(int window, int control, const Text& text) {
   if (!c) return;
   const int start = std::min(c->selectionStart, c->selectionEnd);
   const int end = std::max(c->selectionStart, c->selectionEnd);
-  const Text inserted = c->spec.kind == ControlKind::Editor ? ToEditorBreaks(text) : text;
+  const Text inserted = c->asked.kind == ControlKind::Editor ? ToEditorBreaks(text) : text;
   c->text.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start), inserted);
   c->selectionStart = c->selectionEnd = start + static_cast<int>(inserted.size());
   Changed(window, control);
@@ -529,11 +539,11 @@ void FakeToolkit::ShowMessageBox(const Text& caption, const Text& text, BoxIcon 
   });
 }
 
-Text FakeToolkit::ShowOpenDialog(const OpenDialogSpec& spec) {
+Text FakeToolkit::ShowOpenDialog(const OpenDialogSpec& asked) {
   Text chosen;
   Modal([&](const std::vector<int>&, const std::vector<int>&) {
-    dialogs_.push_back(spec);
-    if (dialogResponder_) chosen = dialogResponder_(spec);
+    dialogs_.push_back(asked);
+    if (dialogResponder_) chosen = dialogResponder_(asked);
   });
   return chosen;
 }

@@ -18,7 +18,7 @@ namespace orvel {
 class FakeToolkit final : public Toolkit {
  public:
   struct Window {
-    WindowSpec spec;
+    WindowSpec asked;
     bool visible = false;
     bool enabled = true;
     bool topmost = false;
@@ -30,7 +30,7 @@ class FakeToolkit final : public Toolkit {
     int focusedControl = 0;
   };
   struct Control {
-    ControlSpec spec;
+    ControlSpec asked;
     Text text;  // an editor holds each line break as one CR, as the control does
     int selectionStart = 0, selectionEnd = 0;
     int font = 0;
@@ -109,7 +109,7 @@ class FakeToolkit final : public Toolkit {
 
   // Toolkit.
   EventModel& Events() override { return events_; }
-  void OpenWindow(const WindowSpec& spec) override;
+  void OpenWindow(const WindowSpec& asked) override;
   void ShowWindow(int window) override;
   void HideWindow(int window) override;
   void ActivateWindow(int window) override;
@@ -123,7 +123,7 @@ class FakeToolkit final : public Toolkit {
   void SetTitle(int window, const Text& title) override;
   void CloseWindow(int window) override;
   void LoadFont(int font, const Text& face, int points) override;
-  void CreateControl(const ControlSpec& spec) override;
+  void CreateControl(const ControlSpec& asked) override;
   void SetControlFont(int window, int control, int font) override;
   void ResizeControl(int window, int control, int width, int height) override;
   void FocusControl(int window, int control) override;
@@ -146,7 +146,7 @@ class FakeToolkit final : public Toolkit {
   void Beep(int frequency, int milliseconds) override { beeps_.push_back({frequency, milliseconds}); }
   void StartTimer(int window, int timer, int milliseconds) override;
   void ShowMessageBox(const Text& caption, const Text& text, BoxIcon icon) override;
-  Text ShowOpenDialog(const OpenDialogSpec& spec) override;
+  Text ShowOpenDialog(const OpenDialogSpec& asked) override;
   void OnSessionEnd(std::function<void()> handler) override { sessionEnd_ = std::move(handler); }
   void Release() override;
 

@@ -1,6 +1,8 @@
 // The toolkit on Win32. Windows and controls are known by the numbers the
 // program gives them; a control's id is its number. Native notifications
-// become events while the window procedure handles them.
+// become events while the window procedure handles them. Each window's
+// shortcut table is an accelerator table, offered every key press in the
+// pump; an after-paint hook sits in a replacement procedure of its control.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -95,7 +97,88 @@ int FindForward(HWND editor, int start, const std::wstring& text) {
   return static_cast<int>(SendMessageW(editor, EM_FINDTEXTW, FR_DOWN, reinterpret_cast<LPARAM>(&find)));
 }
 
+// A control made read-only by its own options takes no typing, not even a tab.
+bool IsReadOnly(HWND editor) { return (SendMessageW(editor, EM_GETOPTIONS, 0, 0) & ECO_READONLY) != 0; }
+
+RECT FormattingRect(HWND editor) {
+  RECT area{};
+  SendMessageW(editor, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  return area;
+}
+
+// The rich-edit form: a POINTL in lParam and the index as the result. The
+// edit control's form (coordinates packed into lParam, line and index packed
+// into the result) would be misread here.
+int CharFromPos(HWND editor, POINTL point) {
+  return static_cast<int>(SendMessageW(editor, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&point)));
+}
+
+// The rich-edit form: a POINTL to fill in wParam, the index in lParam. The
+// control tells it from the edit control's form (index in wParam, packed
+// coordinates as the result) by the size of wParam, which a pointer passes.
+POINTL PosFromChar(HWND editor, int index) {
+  POINTL point{};
+  SendMessageW(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), static_cast<LPARAM>(index));
+  return point;
+}
+
+// A buffer of last - first spaces and a terminating zero, filled by the
+// control, read up to its first zero. The control writes nothing at all for
+// a range that starts at or past the end, so the spaces are left then.
+std::wstring TextRange(HWND editor, int first, int last) {
+  if (last <= first) return {};
+  std::wstring buffer(static_cast<std::size_t>(last - first), L' ');
+  buffer.push_back(L'\0');
+  TEXTRANGEW range{};
+  range.chrg.cpMin = first;
+  range.chrg.cpMax = last;
+  range.lpstrText = buffer.data();
+  SendMessageW(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+  return buffer.substr(0, buffer.find(L'\0'));
+}
+
 }  // namespace rich
+
+// Command ids of the accelerator tables. A command is a WORD there; the
+// toolkit's two focus commands are negative and get two ids of their own.
+// Ids of the system menu (SC_CLOSE and its kind, 0xF000 and up) are no
+// use, for these or for the program's commands: an accelerator whose id is
+// an item of the window's system menu becomes WM_SYSCOMMAND, not WM_COMMAND.
+constexpr WORD kFocusNextId = 0xFFFE;
+constexpr WORD kFocusPreviousId = 0xFFFD;
+
+WORD AcceleratorId(int command) {
+  if (command == kFocusNextCommand) return kFocusNextId;
+  if (command == kFocusPreviousCommand) return kFocusPreviousId;
+  return static_cast<WORD>(command);
+}
+
+// The native form of a window's shortcut table.
+HACCEL CreateAccelerators(const ShortcutTable& table) {
+  std::vector<ACCEL> entries;
+  for (const ShortcutEntry& entry : table.Entries()) {
+    ACCEL accelerator{};
+    accelerator.fVirt = FVIRTKEY | FNOINVERT;
+    if (entry.key & kShiftKey) accelerator.fVirt |= FSHIFT;
+    if (entry.key & kCtrlKey) accelerator.fVirt |= FCONTROL;
+    if (entry.key & kAltKey) accelerator.fVirt |= FALT;
+    accelerator.key = static_cast<WORD>(entry.key & 0xFFFF);
+    accelerator.cmd = AcceleratorId(entry.command);
+    entries.push_back(accelerator);
+  }
+  if (entries.empty()) return nullptr;
+  return CreateAcceleratorTableW(entries.data(), static_cast<int>(entries.size()));
+}
+
+// The key of a key-down message with the modifiers held at that moment (the
+// thread's key state follows the messages as they are taken from the queue).
+KeyValue PressedKey(WPARAM virtualKey) {
+  KeyValue key = static_cast<KeyValue>(virtualKey & 0xFFFF);
+  if (GetKeyState(VK_SHIFT) < 0) key |= kShiftKey;
+  if (GetKeyState(VK_CONTROL) < 0) key |= kCtrlKey;
+  if (GetKeyState(VK_MENU) < 0) key |= kAltKey;
+  return key;
+}
 
 // Spaces off both ends.
 std::wstring TrimSpaces(const Text& text) {
@@ -115,6 +198,10 @@ struct ControlRecord {
   ControlKind kind = ControlKind::Editor;
   HWND hwnd = nullptr;
   WNDPROC nativeProc = nullptr;  // set once the control is subclassed for drops
+  // Set while the after-paint procedure is in the control's chain: the
+  // procedure it replaced, which it passes every message to.
+  WNDPROC paintProc = nullptr;
+  AfterPaint afterPaint;
 };
 
 struct WindowRecord {
@@ -126,6 +213,8 @@ struct WindowRecord {
   bool buttonFace = false;
   HWND focus = nullptr;  // the control that had the focus when the window was left
   std::map<int, std::unique_ptr<ControlRecord>> controls;
+  ShortcutTable shortcuts;
+  HACCEL accelerators = nullptr;  // built from `shortcuts` after every change
 };
 
 class Win32Toolkit final : public Toolkit {
@@ -177,6 +266,7 @@ class Win32Toolkit final : public Toolkit {
       windows_.erase(wanted.number);
       return;
     }
+    raw->accelerators = CreateAccelerators(raw->shortcuts);  // Tab and Shift+Tab from the start
     if (wanted.programIcon) {
       const auto icon = [&](int sizeMetric) {
         const int size = GetSystemMetrics(sizeMetric);
@@ -346,13 +436,7 @@ class Win32Toolkit final : public Toolkit {
   void SetControlFont(int window, int control, int font) override {
     HWND hwnd = ControlHandle(window, control);
     if (!hwnd) return;
-    HFONT handle = nullptr;
-    if (font == kGuiFont) {
-      handle = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    } else if (auto found = fonts_.find(font); found != fonts_.end()) {
-      handle = found->second;
-    }
-    if (handle) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+    if (HFONT handle = FontHandle(font)) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
   }
 
   void ResizeControl(int window, int control, int width, int height) override {
@@ -461,6 +545,77 @@ class Win32Toolkit final : public Toolkit {
 
   std::vector<Text> DroppedFiles() override { return dropped_; }
 
+  Rect FormattingRect(int window, int control) override {
+    HWND editor = EditorHandle(window, control);
+    if (!editor) return {};
+    const RECT area = rich::FormattingRect(editor);
+    return {area.left, area.top, area.right, area.bottom};
+  }
+
+  int CharFromPos(int window, int control, Point point) override {
+    HWND editor = EditorHandle(window, control);
+    return editor ? rich::CharFromPos(editor, {point.x, point.y}) : 0;
+  }
+
+  Point PosFromChar(int window, int control, int index) override {
+    HWND editor = EditorHandle(window, control);
+    if (!editor) return {};
+    const POINTL point = rich::PosFromChar(editor, index);
+    return {static_cast<int>(point.x), static_cast<int>(point.y)};
+  }
+
+  Text TextRange(int window, int control, int first, int last) override {
+    HWND editor = EditorHandle(window, control);
+    if (!editor) return {};
+    const std::wstring range = rich::TextRange(editor, first, last);
+    return FromWide(range.data(), range.size());
+  }
+
+  void SetAfterPaint(int window, int control, AfterPaint hook) override {
+    ControlRecord* record = FindControl(window, control);
+    if (!record) return;
+    HWND hwnd = record->hwnd;
+    if (hook) {
+      record->afterPaint = std::move(hook);
+      // With the procedure already in the chain only the hook changes: put
+      // in place again, it would become its own replaced procedure and call
+      // itself for ever.
+      if (!record->paintProc) {
+        SetPropW(hwnd, kControlProperty, record);
+        // The pointer-sized call: SetWindowLongW would cut the procedure's
+        // address in half on a 64-bit build.
+        record->paintProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Toolkit::AfterPaintProc)));
+      }
+    } else {
+      record->afterPaint = nullptr;
+      // The replaced procedure goes back only while ours is the one in place.
+      // When another was put in front of ours since (the drop procedure), it
+      // calls ours, so ours stays and passes every message on, hook or none.
+      if (record->paintProc && CurrentProc(hwnd) == &Win32Toolkit::AfterPaintProc) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record->paintProc));
+        record->paintProc = nullptr;
+        if (!record->nativeProc) RemovePropW(hwnd, kControlProperty);
+      }
+    }
+    // The next paint shows the hook's drawing, or the text without it.
+    InvalidateRect(hwnd, nullptr, TRUE);
+  }
+
+  void AddShortcut(int window, KeyValue key, int command) override {
+    WindowRecord* record = FindWindowRecord(window);
+    if (!record) return;
+    record->shortcuts.Add(key, command);
+    // An accelerator table cannot be changed: a new one replaces it.
+    HACCEL rebuilt = CreateAccelerators(record->shortcuts);
+    if (record->accelerators) DestroyAcceleratorTable(record->accelerators);
+    record->accelerators = rebuilt;
+  }
+
+  void Beep(int frequency, int milliseconds) override {
+    ::Beep(static_cast<DWORD>(std::max(frequency, 0)), static_cast<DWORD>(std::max(milliseconds, 0)));
+  }
+
   void StartTimer(int window, int timer, int milliseconds) override {
     if (HWND hwnd = WindowHandle(window)) {
       SetTimer(hwnd, static_cast<UINT_PTR>(timer), static_cast<UINT>(std::max(milliseconds, 0)), nullptr);
@@ -567,13 +722,122 @@ class Win32Toolkit final : public Toolkit {
     std::vector<HWND> topmost_;
   };
 
-  // One native message. Keyboard shortcuts will be translated here, before
-  // TranslateMessage.
+  // One native message. A key press that is a shortcut goes no further: the
+  // focused control never sees it, and TranslateMessage makes no character
+  // of it. A box or dialog runs its own loop, which consults no table.
   void PumpOneMessage() {
     MSG message;
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) return;
+    if (TranslateShortcut(message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+  }
+
+  // Offers a key press to the table of the window active at this moment,
+  // if it is one of ours; true when the table took it.
+  bool TranslateShortcut(MSG& message) {
+    // Every entry is a virtual-key one, which only the key-down messages
+    // match (WM_SYSKEYDOWN while Alt is held, or for F10).
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+    const WindowRecord* active = OurWindow(GetActiveWindow());
+    if (!active || !active->accelerators) return false;
+    if (!OfferedToTable(PressedKey(message.wParam), FocusInWritableEditor())) return false;
+    return TranslateAcceleratorW(active->hwnd, active->accelerators, &message) != 0;
+  }
+
+  // Whether the focus is in one of our editors that takes typing: Tab alone
+  // is typed there instead of moving the focus.
+  bool FocusInWritableEditor() {
+    HWND focus = GetFocus();
+    const ControlRecord* control = focus ? OurControl(focus) : nullptr;
+    return control && control->kind == ControlKind::Editor && !rich::IsReadOnly(focus);
+  }
+
+  // The focus commands: to the next or previous control with a tab stop,
+  // round from the last to the first and back.
+  void MoveFocus(const WindowRecord& record, bool backward) {
+    HWND focus = GetFocus();
+    // With no control focused, the search starts at the end (forward gives
+    // the first control, backward the last).
+    HWND from = focus && IsChild(record.hwnd, focus) ? focus : nullptr;
+    if (HWND next = GetNextDlgTabItem(record.hwnd, from, backward ? TRUE : FALSE)) SetFocus(next);
+  }
+
+  void RunShortcut(WindowRecord& record, WORD id) {
+    if (id == kFocusNextId || id == kFocusPreviousId) {
+      MoveFocus(record, id == kFocusPreviousId);
+      return;
+    }
+    Raise(kCommandEvent, record.number, id, 0);
+  }
+
+  HFONT FontHandle(int font) {
+    if (font == kGuiFont) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    auto found = fonts_.find(font);
+    return found == fonts_.end() ? nullptr : found->second;
+  }
+
+  // The after-paint hook's drawing context: acquired by Open only, released
+  // when the canvas goes at the end of the paint, whichever way the hook
+  // left.
+  class OverdrawCanvas final : public PaintCanvas {
+   public:
+    OverdrawCanvas(Win32Toolkit& toolkit, HWND control) : toolkit_(toolkit), control_(control) {}
+    ~OverdrawCanvas() override { Close(); }
+    OverdrawCanvas(const OverdrawCanvas&) = delete;
+    OverdrawCanvas& operator=(const OverdrawCanvas&) = delete;
+
+    void Open(const Rect& clip, int font) override {
+      Close();  // opened again: a fresh context
+      dc_ = GetDC(control_);
+      if (!dc_) return;
+      region_ = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
+      // The context takes a copy of the region; ours is deleted at the end.
+      SelectClipRgn(dc_, region_);
+      SetBkMode(dc_, TRANSPARENT);
+      // A font number that names no font leaves the context's own.
+      if (HFONT handle = toolkit_.FontHandle(font)) oldFont_ = SelectObject(dc_, handle);
+    }
+
+    // Before Open there is nothing to draw on; these do nothing then.
+    void SetTextColour(Colour colour) override {
+      if (dc_) SetTextColor(dc_, colour);
+    }
+
+    // Format 0: left and top aligned, clipped to the area. A lone '&' would
+    // be taken as the prefix of a mnemonic and draw nothing.
+    void DrawCharacter(char16_t character, const Rect& area) override {
+      if (!dc_) return;
+      wchar_t one = static_cast<wchar_t>(character);
+      RECT rect{area.left, area.top, area.right, area.bottom};
+      DrawTextW(dc_, &one, 1, &rect, 0);
+    }
+
+   private:
+    void Close() {
+      if (!dc_) return;
+      if (oldFont_) SelectObject(dc_, oldFont_);
+      if (region_) DeleteObject(region_);
+      ReleaseDC(control_, dc_);
+      dc_ = nullptr;
+      region_ = nullptr;
+      oldFont_ = nullptr;
+    }
+
+    Win32Toolkit& toolkit_;
+    HWND control_;
+    HDC dc_ = nullptr;
+    HRGN region_ = nullptr;
+    HGDIOBJ oldFont_ = nullptr;
+  };
+
+  void RunAfterPaint(HWND control, const AfterPaint& hook) {
+    OverdrawCanvas canvas(*this, control);
+    hook(canvas);
+  }
+
+  static WNDPROC CurrentProc(HWND hwnd) {
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
   }
 
   static SIZE OuterSize(DWORD style, DWORD exStyle, int innerWidth, int innerHeight) {
@@ -627,6 +891,20 @@ class Win32Toolkit final : public Toolkit {
     const ControlRecord* record = FindControl(window, control);
     return record && record->kind == ControlKind::Editor ? record->hwnd : nullptr;
   }
+  // The records of a native window of ours, or null.
+  WindowRecord* OurWindow(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    for (const auto& [number, record] : windows_) {
+      if (record->hwnd == hwnd) return record.get();
+    }
+    return nullptr;
+  }
+  ControlRecord* OurControl(HWND hwnd) {
+    WindowRecord* window = OurWindow(GetParent(hwnd));
+    if (!window) return nullptr;
+    auto found = window->controls.find(GetDlgCtrlID(hwnd));
+    return found != window->controls.end() && found->second->hwnd == hwnd ? found->second.get() : nullptr;
+  }
 
   void Raise(int kind, int window, int object, int subtype) { events_.Raise({kind, window, object, subtype}); }
 
@@ -654,6 +932,11 @@ class Win32Toolkit final : public Toolkit {
     HWND hwnd = record.hwnd;
     switch (message) {
       case WM_COMMAND:
+        // From an accelerator: 1 in the high word, no sender.
+        if (lParam == 0 && HIWORD(wParam) == 1) {
+          RunShortcut(record, LOWORD(wParam));
+          return 0;
+        }
         if (lParam != 0) {
           const HWND sender = reinterpret_cast<HWND>(lParam);
           const int code = HIWORD(wParam);
@@ -707,6 +990,8 @@ class Win32Toolkit final : public Toolkit {
       case WM_NCDESTROY: {
         const LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (record.accelerators) DestroyAcceleratorTable(record.accelerators);
+        record.accelerators = nullptr;
         auto found = windows_.find(record.number);
         if (found != windows_.end() && found->second.get() == &record) windows_.erase(found);
         return result;
@@ -741,14 +1026,44 @@ class Win32Toolkit final : public Toolkit {
       case WM_DROPFILES:
         control->window->toolkit->HandleDrop(*control, reinterpret_cast<HDROP>(wParam));
         return 0;
-      case WM_NCDESTROY:
-        RemovePropW(hwnd, kControlProperty);
+      case WM_NCDESTROY: {
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(native));
-        break;
+        // The record goes only after the procedures behind this one (the
+        // after-paint one among them) have had the message too.
+        const LRESULT result = CallWindowProcW(native, hwnd, message, wParam, lParam);
+        RemovePropW(hwnd, kControlProperty);
+        return result;
+      }
       default:
         break;
     }
     return CallWindowProcW(native, hwnd, message, wParam, lParam);
+  }
+
+  // In front of the control's procedure while an after-paint hook may be
+  // set. Every message goes on unchanged, once, and its result is returned;
+  // a paint goes on first, so the hook draws over what the control painted.
+  static LRESULT CALLBACK AfterPaintProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* control = static_cast<ControlRecord*>(GetPropW(hwnd, kControlProperty));
+    if (!control || !control->paintProc) return DefWindowProcW(hwnd, message, wParam, lParam);
+    const WNDPROC replaced = control->paintProc;
+    if (message == WM_NCDESTROY) {
+      if (CurrentProc(hwnd) == &Win32Toolkit::AfterPaintProc) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(replaced));
+      }
+      control->paintProc = nullptr;
+      control->afterPaint = nullptr;
+      const LRESULT result = CallWindowProcW(replaced, hwnd, message, wParam, lParam);
+      RemovePropW(hwnd, kControlProperty);
+      return result;
+    }
+    const LRESULT result = CallWindowProcW(replaced, hwnd, message, wParam, lParam);
+    if (message == WM_PAINT && control->afterPaint) {
+      // A copy: the hook may replace or remove itself while it runs.
+      const AfterPaint hook = control->afterPaint;
+      control->window->toolkit->RunAfterPaint(hwnd, hook);
+    }
+    return result;
   }
 
   HINSTANCE instance_;
