@@ -128,6 +128,4 @@ Text DecimalText(std::int64_t value) {
   return digits;
 }
 
-Text AsciiText(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
-
 }  // namespace orvel

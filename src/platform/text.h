@@ -23,7 +23,4 @@ std::string Latin1ToUtf8(std::string_view bytes);
 // Decimal digits with a '-' for negative numbers, as "%i" writes them.
 Text DecimalText(std::int64_t value);
 
-// Plain ASCII text (literals in code and tests) as Text.
-Text AsciiText(std::string_view ascii);
-
 }  // namespace orvel

@@ -28,6 +28,7 @@
 #include <shlobj.h>
 
 #include "platform/win32/toolkit_win32.h"
+#include "platform/win32/wide.h"
 // commdlg.h makes FindText a macro; here it is the toolkit's operation.
 #undef FindText
 #endif
@@ -145,7 +146,6 @@ class FakeBackend final : public Backend {
 
 #ifdef ORVEL_TOOLKIT_WIN32
 
-std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end()); }
 
 // The top-level window of this thread with the given class (a dialog is
 // "#32770"), or null.

@@ -165,13 +165,14 @@ bool FakeSystem::RemoveFile(const Text& path) {
   return true;
 }
 
+char16_t FakeLowerCase(char16_t c) {
+  const bool upper = (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x410 && c <= 0x42F);
+  return upper ? static_cast<char16_t>(c + 0x20) : c;
+}
+
 Text FakeSystem::LowerCase(const Text& text) {
   Text out = text;
-  for (char16_t& c : out) {
-    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x410 && c <= 0x42F)) {
-      c = static_cast<char16_t>(c + 0x20);
-    }
-  }
+  for (char16_t& c : out) c = FakeLowerCase(c);
   return out;
 }
 

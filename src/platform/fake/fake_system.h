@@ -13,6 +13,9 @@
 
 namespace orvel {
 
+// The fake's letter case: ASCII, Latin-1 and the basic Cyrillic letters.
+char16_t FakeLowerCase(char16_t c);
+
 class FakeSystem final : public System {
  public:
   explicit FakeSystem(char16_t separator = u'/');
@@ -48,7 +51,6 @@ class FakeSystem final : public System {
   std::optional<Text> DocumentsFolder() override { return documents_; }
   char16_t PathSeparator() const override { return separator_; }
   LocalDateTime LocalTime() override { return localTime_; }
-  // ASCII, Latin-1 and the basic Cyrillic letters.
   Text LowerCase(const Text& text) override;
   bool StartProgram(const Text& program, const Text& parameters) override {
     started_.push_back({program, parameters});

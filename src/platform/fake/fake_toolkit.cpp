@@ -27,12 +27,6 @@ Text ToCrLf(const Text& text) {
   return out;
 }
 
-char16_t FoldCase(char16_t c) {
-  if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
-  if (c >= 0x410 && c <= 0x42F) return c + 0x20;  // Cyrillic
-  return c;
-}
-
 }  // namespace
 
 FakeToolkit::FakeToolkit(FakeSystem& system) : system_(system) {
@@ -491,7 +485,7 @@ int FakeToolkit::FindText(int window, int control, int start, const Text& text) 
   const Text& hay = c->text;
   for (std::size_t at = static_cast<std::size_t>(start); at + needle.size() <= hay.size(); ++at) {
     bool same = true;
-    for (std::size_t k = 0; k < needle.size() && same; ++k) same = FoldCase(hay[at + k]) == FoldCase(needle[k]);
+    for (std::size_t k = 0; k < needle.size() && same; ++k) same = FakeLowerCase(hay[at + k]) == FakeLowerCase(needle[k]);
     if (same) return static_cast<int>(at);
   }
   return -1;

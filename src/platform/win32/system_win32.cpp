@@ -10,15 +10,12 @@
 #include <string>
 
 #include "platform/system.h"
+#include "platform/win32/wide.h"
 
 namespace orvel {
 
 namespace {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
-
-std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end()); }
-Text FromWide(const wchar_t* text, std::size_t length) { return Text(text, text + length); }
 
 class Win32File final : public File {
  public:

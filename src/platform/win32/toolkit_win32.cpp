@@ -23,15 +23,12 @@
 #include <vector>
 
 #include "platform/win32/toolkit_win32.h"
+#include "platform/win32/wide.h"
 
 namespace orvel {
 
 namespace {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
-
-std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end()); }
-Text FromWide(const wchar_t* text, std::size_t length) { return Text(text, text + length); }
 
 constexpr wchar_t kWindowClass[] = L"OrvelWindow";
 constexpr int kProgramIconResource = 1;
