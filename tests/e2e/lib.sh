@@ -1,6 +1,11 @@
 # Helpers for the end-to-end tests: the real program in a real window,
 # driven with xdotool. Every wait is on a condition, bounded in time.
 
+# How long a wait may go on before the test gives up. Generous: it has to
+# fit a cold start on a fresh machine (the first Wine programs in a new
+# prefix take seconds each), and a condition that holds ends it at once.
+PATIENCE=${ORVEL_E2E_PATIENCE:-90}
+
 # wait_for SECONDS COMMAND...: true once COMMAND succeeds, false at the limit.
 wait_for() {
   local limit=$1
@@ -22,6 +27,17 @@ title_of() { xdotool getwindowname "$1" 2>/dev/null; }
 title_is() { [[ "$(title_of "$1")" == "$2" ]]; }
 
 file_holds() { [[ -f "$1" ]] && [[ "$(cat "$1")" == "$2" ]]; }
+
+# The window is the active one; asked for again while it is not (the window
+# manager may hand the activation elsewhere once more after a late map).
+is_active() {
+  [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]] && return 0
+  timeout 10 xdotool windowactivate "$1" >/dev/null 2>&1
+  return 1
+}
+
+# Brings the window to the front and waits until it is there.
+activate() { wait_for "$PATIENCE" is_active "$1" || fail "window $1 becomes active"; }
 
 process_gone() { ! kill -0 "$1" 2>/dev/null; }
 
