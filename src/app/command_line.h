@@ -1,8 +1,7 @@
-// The command line: up to five positional parameters (note path, x, y, w, h)
-// and the number text in which the geometry is written.
+// The command line: up to five positional parameters (note path, x, y, w, h).
+// The number text in which the geometry is written is core/number_text.h.
 #pragma once
 
-#include <cstdint>
 #include <vector>
 
 #include "platform/text.h"
@@ -26,13 +25,5 @@ class CommandLine {
   std::vector<Text> parameters_;
   std::size_t next_ = 0;
 };
-
-// Number text: leading spaces and tabs skipped, an optional sign, then
-// "$" hexadecimal, "%" binary or decimal digits up to the first other
-// character. No digits gives 0; the value wraps in 64 bits.
-std::int64_t NumberTextValue(TextView text);
-
-// The low 32 bits of a number, read as a signed 32-bit integer.
-std::int32_t Low32(std::int64_t value);
 
 }  // namespace orvel

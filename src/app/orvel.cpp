@@ -1,5 +1,6 @@
 #include "app/orvel.h"
 
+#include "core/number_text.h"
 #include "notes/locations.h"
 #include "notes/note_load.h"
 #include "notes/note_save.h"

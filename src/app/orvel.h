@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/command_line.h"
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 namespace orvel {
 

@@ -2,7 +2,7 @@
 // open dialog, a drop, and a new note.
 #pragma once
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 namespace orvel {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/command_line.h"
+#include "core/number_text.h"
 #include "notes/locations.h"
 #include "notes/note_file.h"
 

@@ -2,7 +2,7 @@
 // change handler, the timed save and the safe write of a note file.
 #pragma once
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 namespace orvel {
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 namespace orvel {
 

@@ -3,7 +3,7 @@
 // in grey, over the glyph the editor drew.
 #pragma once
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 namespace orvel {
 

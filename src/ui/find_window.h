@@ -1,7 +1,7 @@
 // The find window: a small always-on-top window with the search text.
 #pragma once
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 namespace orvel {
 

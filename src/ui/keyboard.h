@@ -2,7 +2,7 @@
 // the command it runs.
 #pragma once
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 namespace orvel {
 

@@ -1,7 +1,7 @@
 // The main window: the editor that fills it, the note font and the themes.
 #pragma once
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 namespace orvel {
 

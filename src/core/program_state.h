@@ -1,4 +1,7 @@
 // The one state record of a run: made by start-up, handed to every handler.
+// It and the program's numbers live in core/ because notes/ and ui/ need
+// them as much as app/ does, and app/, which starts those, must stay on top
+// of them rather than be included from below.
 #pragma once
 
 #include <cstdint>
