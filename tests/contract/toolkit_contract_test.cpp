@@ -1,7 +1,7 @@
 // One suite of window and editor assertions, held against the in-memory
-// toolkit and, in the Windows build, against the Win32 toolkit in real
-// windows (under Wine, on an X display). What the fake does here, the real
-// control must do too.
+// toolkit and, in real windows on an X display, against the Win32 toolkit
+// (in the Windows build, under Wine) and the Qt toolkit (natively). What
+// the fake does here, the real controls must do too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,6 +31,25 @@
 #include "platform/win32/wide.h"
 // commdlg.h makes FindText a macro; here it is the toolkit's operation.
 #undef FindText
+#endif
+
+#ifdef ORVEL_TOOLKIT_QT
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
+#include <csignal>
+
+#include "platform/qt/toolkit_qt.h"
 #endif
 
 namespace orvel {
@@ -84,6 +103,8 @@ class Backend {
   virtual void Type(const Text& letters) = 0;
   // The control paints itself now, with its after-paint hook.
   virtual void Paint(int window, int control) = 0;
+  // A window that was just shown is on the screen, its first paint done.
+  virtual void Shown(int) {}
 
   static constexpr Colour kMixed = 0xFFFFFFFF;
 };
@@ -367,12 +388,273 @@ class Win32Backend final : public Backend {
 
 #endif  // ORVEL_TOOLKIT_WIN32
 
+
+#ifdef ORVEL_TOOLKIT_QT
+
+// One application for the whole run, as a program has. It stays to the
+// end of the process: windows that Qt deletes late still find it there.
+QApplication& Application() {
+  static int argc = 1;
+  static char name[] = "contract_toolkit_qt";
+  static char* argv[] = {name, nullptr};
+  static QApplication* application = new QApplication(argc, argv);
+  return *application;
+}
+
+QString ToQ(const Text& text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
+Text FromQ(const QString& text) {
+  return Text(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+}
+
+// The key as a keyboard gives it to Qt: Shift+Tab is a key of its own.
+std::pair<Qt::Key, Qt::KeyboardModifiers> QtKey(KeyValue key) {
+  Qt::KeyboardModifiers modifiers;
+  if (key & kShiftKey) modifiers |= Qt::ShiftModifier;
+  if (key & kCtrlKey) modifiers |= Qt::ControlModifier;
+  if (key & kAltKey) modifiers |= Qt::AltModifier;
+  const KeyValue code = key & 0xFFFF;
+  Qt::Key qtKey = Qt::Key_unknown;
+  if (code >= 'A' && code <= 'Z') qtKey = static_cast<Qt::Key>(Qt::Key_A + (code - 'A'));
+  if (code >= kKeyF1 && code < kKeyF1 + 24) qtKey = static_cast<Qt::Key>(Qt::Key_F1 + (code - kKeyF1));
+  if (code == kKeyTab) qtKey = (key & kShiftKey) ? Qt::Key_Backtab : Qt::Key_Tab;
+  if (code == kKeyReturn) qtKey = Qt::Key_Return;
+  if (code == kKeyEscape) qtKey = Qt::Key_Escape;
+  return {qtKey, modifiers};
+}
+
+// The text a keyboard sends with the key: a letter in its case, a control
+// character with Ctrl, nothing for a function key.
+QString KeyText(KeyValue key) {
+  const KeyValue code = key & 0xFFFF;
+  if (code >= 'A' && code <= 'Z') {
+    if (key & kCtrlKey) return QString(QChar(static_cast<char16_t>(code - 'A' + 1)));
+    return QString(QChar(static_cast<char16_t>((key & kShiftKey) ? code : code - 'A' + 'a')));
+  }
+  if (code == kKeyReturn) return QStringLiteral("\r");
+  if (code == kKeyEscape) return QString(QChar(0x1B));
+  if (code == kKeyTab) return QStringLiteral("\t");
+  return {};
+}
+
+class QtBackend final : public Backend {
+ public:
+  QtBackend() {
+    Application();
+    toolkit_ = MakeQtToolkit({.endProcessAfterSignal = false});
+    // Wakes the wait now and then, so that a missing event ends the loop
+    // instead of blocking it.
+    wake_.start(20);
+    dialogAnswerer_.setInterval(50);
+    QObject::connect(&dialogAnswerer_, &QTimer::timeout, [this] { AnswerDialog(); });
+  }
+  ~QtBackend() override { toolkit_->Release(); }
+  Toolkit& toolkit() override { return *toolkit_; }
+
+  // A deadline that fits a slow start: nothing here waits on a fixed time.
+  bool RunUntil(const std::function<bool()>& done) override {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 30000) toolkit_->Events().Wait();
+    return done();
+  }
+
+  bool CloseMessageBox() override {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return false;
+    box->done(QMessageBox::Ok);
+    return true;
+  }
+
+  void AnswerNextOpenDialog(std::optional<Text> path) override {
+    dialogPath_ = std::move(path);
+    dialogAnswered_ = false;
+    dialogAnswerer_.start();
+  }
+
+  void RequestClose(int window) override { Widget(window)->close(); }
+
+  bool DropFiles(int window, int control, const std::vector<Text>& paths) override {
+    auto* editor = qobject_cast<QPlainTextEdit*>(Control(window, control));
+    if (!editor) return false;
+    QMimeData files;
+    QList<QUrl> urls;
+    for (const Text& path : paths) urls.push_back(QUrl::fromLocalFile(ToQ(path)));
+    files.setUrls(urls);
+    const QPoint at(10, 10);
+    QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(editor->viewport(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(editor->viewport(), &drop);
+    return true;
+  }
+
+  // The desktop ends the program with a termination signal; twice here,
+  // for the handler must still run only once. The signal is reported
+  // through a descriptor that is ready at once.
+  void EndSession(const std::vector<int>&) override {
+    std::raise(SIGTERM);
+    std::raise(SIGTERM);
+    for (int round = 0; round < 3; ++round) QCoreApplication::processEvents();
+  }
+
+  // Asked for again while the window manager has not done it: a request
+  // that comes while it is still taking the window on may be lost.
+  void Maximise(int window) override {
+    QWidget* widget = Widget(window);
+    const int width = widget->width();
+    QElapsedTimer since;
+    since.start();
+    widget->showMaximized();
+    RunUntil([&] {
+      if (widget->isMaximized() && widget->width() > width) return true;
+      if (since.elapsed() > 2000) {
+        widget->showNormal();
+        widget->showMaximized();
+        since.restart();
+      }
+      return false;
+    });
+  }
+  void Minimise(int window) override {
+    QWidget* widget = Widget(window);
+    widget->showMinimized();
+    RunUntil([&] { return widget->isMinimized(); });
+  }
+  void Restore(int window) override {
+    QWidget* widget = Widget(window);
+    const WindowGeometry normal = toolkit_->NormalGeometry(window);
+    widget->showNormal();
+    RunUntil([&] { return toolkit_->Geometry(window) == normal; });
+  }
+
+  // While a box is open the program's visible windows take no input.
+  bool IsEnabled(int window) override {
+    QWidget* widget = Widget(window);
+    QWidget* modal = QApplication::activeModalWidget();
+    return widget->isEnabled() && !(modal && modal != widget && widget->isVisible());
+  }
+  bool IsTopmost(int window) override { return Widget(window)->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+  int FocusedControl(int window) override {
+    QWidget* focus = Widget(window)->focusWidget();
+    return focus ? focus->objectName().toInt() : 0;
+  }
+  // The window manager answers an activation a moment later.
+  bool IsActive(int window) override {
+    QWidget* widget = Widget(window);
+    QElapsedTimer clock;
+    clock.start();
+    while (QApplication::activeWindow() != widget && clock.elapsed() < 10000) toolkit_->Events().Wait();
+    return QApplication::activeWindow() == widget;
+  }
+  Colour TextColour(int window, int control) override {
+    const QColor colour = Control(window, control)->palette().color(QPalette::Active, QPalette::Text);
+    return static_cast<Colour>(colour.red()) | static_cast<Colour>(colour.green()) << 8 |
+           static_cast<Colour>(colour.blue()) << 16;
+  }
+  bool IsPlainText(int window, int control) override {
+    return qobject_cast<QPlainTextEdit*>(Control(window, control)) != nullptr;
+  }
+
+  // The window counts as active once it has stayed so a while with the
+  // window manager's messages handled; it is asked for again when lost.
+  void Activate(int window) override {
+    QWidget* widget = Widget(window);
+    toolkit_->ActivateWindow(window);
+    QElapsedTimer since;
+    since.start();
+    RunUntil([&] {
+      if (QApplication::activeWindow() != widget) {
+        toolkit_->ActivateWindow(window);
+        since.restart();
+        return false;
+      }
+      return since.elapsed() >= 150;
+    });
+  }
+
+  // To the window that has the keyboard: a box while one is open.
+  void PressKey(KeyValue key) override {
+    QWidget* target = QApplication::activeModalWidget();
+    if (!target) target = QApplication::activeWindow();
+    if (!target || !target->windowHandle()) return;
+    const auto [qtKey, modifiers] = QtKey(key);
+    QTest::sendKeyEvent(QTest::Click, target->windowHandle(), qtKey, KeyText(key), modifiers);
+    QCoreApplication::processEvents();
+  }
+
+  void Type(const Text& letters) override {
+    for (const char16_t letter : letters) PressKey(static_cast<KeyValue>(letter - u'a' + u'A'));
+  }
+
+  // What a window system does when something is uncovered: the control is
+  // invalid, and painted at once, together with what was invalid before.
+  void Paint(int window, int control) override {
+    auto* editor = qobject_cast<QPlainTextEdit*>(Control(window, control));
+    if (!editor) return;
+    editor->viewport()->update();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  }
+
+  void Shown(int window) override {
+    QWindow* native = Widget(window)->windowHandle();
+    RunUntil([&] { return native && native->isExposed(); });
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  }
+
+ private:
+  // The tests give every window a title of its own.
+  QWidget* Widget(int window) {
+    const QString title = ToQ(toolkit_->Title(window));
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->windowTitle() == title && !title.isEmpty()) return widget;
+    }
+    ADD_FAILURE() << "no window " << window;
+    return nullptr;
+  }
+  // Controls are named by their numbers.
+  QWidget* Control(int window, int control) {
+    return Widget(window)->findChild<QWidget*>(QString::number(control), Qt::FindDirectChildrenOnly);
+  }
+
+  // Runs inside the dialog's own loop. What stays open after the answer is
+  // cancelled, so that a refused answer fails the test instead of hanging.
+  void AnswerDialog() {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    if (dialogAnswered_ || !dialogPath_) {
+      dialog->reject();
+      dialogAnswerer_.stop();
+      return;
+    }
+    dialogAnswered_ = true;
+    dialog->selectFile(ToQ(*dialogPath_));
+    static_cast<QDialog*>(dialog)->accept();  // the file dialog's own accept, which checks the path
+  }
+
+  std::unique_ptr<Toolkit> toolkit_;
+  QTimer wake_;
+  QTimer dialogAnswerer_;
+  std::optional<Text> dialogPath_;
+  bool dialogAnswered_ = false;
+};
+
+#endif  // ORVEL_TOOLKIT_QT
+
 class ToolkitContract : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
 #ifdef ORVEL_TOOLKIT_WIN32
     if (std::string(GetParam()) == "win32") {
       backend_ = std::make_unique<Win32Backend>();
+      return;
+    }
+#endif
+#ifdef ORVEL_TOOLKIT_QT
+    if (std::string(GetParam()) == "qt") {
+      backend_ = std::make_unique<QtBackend>();
       return;
     }
 #endif
@@ -383,6 +665,15 @@ class ToolkitContract : public ::testing::TestWithParam<const char*> {
   Backend& backend() { return *backend_; }
 
   static Text TitleOf(int window) { return u"Orvel contract window " + DecimalText(window); }
+
+  // A full path in the form of the backend's system: "C:\\notes\\a.txt"
+  // is "/C/notes/a.txt" on Linux.
+  Text NativePath(Text path) const {
+    if (std::string(GetParam()) != "qt") return path;
+    if (path.size() > 2 && path[1] == u':') path = u"/" + path.substr(0, 1) + path.substr(2);
+    std::replace(path.begin(), path.end(), u'\\', u'/');
+    return path;
+  }
 
   void OpenWindow(int window, bool visible = true, int innerWidth = 480, int innerHeight = 320) {
     WindowSpec wanted;
@@ -395,6 +686,7 @@ class ToolkitContract : public ::testing::TestWithParam<const char*> {
     wanted.title = TitleOf(window);
     wanted.visible = visible;
     toolkit().OpenWindow(wanted);
+    if (visible) backend().Shown(window);
   }
 
   // A window with an editor filling it, as the program sets one up.
@@ -750,7 +1042,9 @@ TEST_P(ToolkitContract, MessageBoxDisablesTheProgramAndKeepsTimersRunning) {
 
 TEST_P(ToolkitContract, OpenDialogGivesThePathOrNothing) {
   OpenEditorWindow();
-#ifdef ORVEL_TOOLKIT_WIN32
+#if defined(ORVEL_TOOLKIT_QT)
+  const Text path = FromQ(QDir::tempPath() + QStringLiteral("/orvel-contract-new-note.txt"));
+#elif defined(ORVEL_TOOLKIT_WIN32)
   wchar_t folder[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, folder);
   Text path = Text(folder, folder + wcslen(folder));
@@ -769,13 +1063,14 @@ TEST_P(ToolkitContract, OpenDialogGivesThePathOrNothing) {
 
 TEST_P(ToolkitContract, DroppedFilesRaiseADropEventWithTheirPathsInOrder) {
   OpenEditorWindow();
-  EXPECT_FALSE(backend().DropFiles(0, kEditor, {u"C:\\notes\\early.txt"})) << "not yet taking drops";
+  EXPECT_FALSE(backend().DropFiles(0, kEditor, {NativePath(u"C:\\notes\\early.txt")})) << "not yet taking drops";
   toolkit().EnableFileDrops(0, kEditor);
   std::vector<Text> during;
   std::vector<Event>& drops = Record(kDropEvent);
   toolkit().Events().Bind({kDropEvent}, [&] { during = toolkit().DroppedFiles(); });
 
-  const std::vector<Text> paths = {u"C:\\notes\\b.txt", u"C:\\notes\\a folder\\a.txt", u"D:\\\u00FC.orv"};
+  const std::vector<Text> paths = {NativePath(u"C:\\notes\\b.txt"), NativePath(u"C:\\notes\\a folder\\a.txt"),
+                                   NativePath(u"D:\\\u00FC.orv")};
   ASSERT_TRUE(backend().DropFiles(0, kEditor, paths));
   ASSERT_EQ(drops.size(), 1u);
   EXPECT_EQ(drops[0], (Event{kDropEvent, 0, kEditor, 0}));
@@ -1133,13 +1428,13 @@ TEST_P(ToolkitContract, AfterPaintAndFileDropsWorkTogetherInEitherOrder) {
 
     backend().Paint(window, kEditor);
     EXPECT_EQ(runs, 1);
-    EXPECT_TRUE(backend().DropFiles(window, kEditor, {u"C:\\notes\\a.txt"}));
+    EXPECT_TRUE(backend().DropFiles(window, kEditor, {NativePath(u"C:\\notes\\a.txt")}));
     EXPECT_EQ(drops, 1);
 
     toolkit().SetAfterPaint(window, kEditor, nullptr);
     backend().Paint(window, kEditor);
     EXPECT_EQ(runs, 1);
-    EXPECT_TRUE(backend().DropFiles(window, kEditor, {u"C:\\notes\\b.txt"}));
+    EXPECT_TRUE(backend().DropFiles(window, kEditor, {NativePath(u"C:\\notes\\b.txt")}));
     EXPECT_EQ(drops, 2);
     backend().Type(u"x");
     EXPECT_EQ(toolkit().ControlText(window, kEditor), u"x");
@@ -1410,6 +1705,9 @@ TEST_F(Win32Editor, TabIsTypedOnlyIntoAWritableEditor) {
   }
 }
 
+#elif defined(ORVEL_TOOLKIT_QT)
+INSTANTIATE_TEST_SUITE_P(Qt, ToolkitContract, ::testing::Values("qt"),
+                         [](const auto& param) { return std::string(param.param); });
 #else
 INSTANTIATE_TEST_SUITE_P(Fake, ToolkitContract, ::testing::Values("fake"),
                          [](const auto& param) { return std::string(param.param); });

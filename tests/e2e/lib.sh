@@ -59,3 +59,33 @@ check() {  # check DESCRIPTION COMMAND...
   "$@" || fail "$what"
   echo "ok: $what"
 }
+
+# use_program EXE WORK: the program under test, copied to WORK/Tools (its
+# data folder goes beside it). A Windows build (.exe) runs under Wine and
+# takes its paths in Windows form (Z:\...); the native one runs as it is.
+use_program() {
+  mkdir -p "$2/Tools"
+  if [[ "$1" == *.exe ]]; then
+    program=$2/Tools/orvel.exe
+    launcher=(wine)
+  else
+    program=$2/Tools/orvel
+    launcher=()
+  fi
+  cp "$1" "$program"
+}
+
+# The program's form of a path.
+program_path() {
+  if [[ "$program" == *.exe ]]; then
+    printf 'Z:%s' "$(sed 's|/|\\|g' <<<"$1")"
+  else
+    printf '%s' "$1"
+  fi
+}
+
+# start_program ARGS...: starts it in the background; $pid is its process.
+start_program() {
+  "${launcher[@]}" "$program" "$@" >/dev/null 2>&1 &
+  pid=$!
+}
