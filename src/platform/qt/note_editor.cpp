@@ -258,26 +258,25 @@ std::vector<Text> NoteEditor::FilesIn(const QMimeData* mime) {
   return paths;
 }
 
-void NoteEditor::dragEnterEvent(QDragEnterEvent* event) {
-  if (FilesIn(event->mimeData()).empty()) {
-    QPlainTextEdit::dragEnterEvent(event);
-  } else if (fileDrops_) {
+// A drag of files is answered here, never as text: taken as a copy once
+// drops are on, refused before. False for anything else.
+bool NoteEditor::AnswerFileDrag(QDragMoveEvent* event) const {
+  if (FilesIn(event->mimeData()).empty()) return false;
+  if (fileDrops_) {
     event->setDropAction(Qt::CopyAction);
     event->accept();
   } else {
     event->ignore();
   }
+  return true;
+}
+
+void NoteEditor::dragEnterEvent(QDragEnterEvent* event) {
+  if (!AnswerFileDrag(event)) QPlainTextEdit::dragEnterEvent(event);
 }
 
 void NoteEditor::dragMoveEvent(QDragMoveEvent* event) {
-  if (FilesIn(event->mimeData()).empty()) {
-    QPlainTextEdit::dragMoveEvent(event);
-  } else if (fileDrops_) {
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-  } else {
-    event->ignore();
-  }
+  if (!AnswerFileDrag(event)) QPlainTextEdit::dragMoveEvent(event);
 }
 
 void NoteEditor::dropEvent(QDropEvent* event) {

@@ -69,6 +69,7 @@ class NoteEditor final : public QPlainTextEdit {
   QString PositionalText() const;
   // The local files that the data names, if any.
   static std::vector<Text> FilesIn(const QMimeData* mime);
+  bool AnswerFileDrag(QDragMoveEvent* event) const;
   QPointF ExactCorner(int index) const;
 
   AfterPaint afterPaint_;
