@@ -49,6 +49,7 @@
 #include <QWindow>
 #include <csignal>
 
+#include "platform/qt/qt_text.h"
 #include "platform/qt/toolkit_qt.h"
 #endif
 
@@ -401,10 +402,8 @@ QApplication& Application() {
   return *application;
 }
 
-QString ToQ(const Text& text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
-Text FromQ(const QString& text) {
-  return Text(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
-}
+using qt::FromQString;
+using qt::ToQString;
 
 // The key as a keyboard gives it to Qt: Shift+Tab is a key of its own.
 std::pair<Qt::Key, Qt::KeyboardModifiers> QtKey(KeyValue key) {
@@ -478,7 +477,7 @@ class QtBackend final : public Backend {
     if (!editor) return false;
     QMimeData files;
     QList<QUrl> urls;
-    for (const Text& path : paths) urls.push_back(QUrl::fromLocalFile(ToQ(path)));
+    for (const Text& path : paths) urls.push_back(QUrl::fromLocalFile(ToQString(path)));
     files.setUrls(urls);
     const QPoint at(10, 10);
     QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
@@ -548,9 +547,7 @@ class QtBackend final : public Backend {
     return QApplication::activeWindow() == widget;
   }
   Colour TextColour(int window, int control) override {
-    const QColor colour = Control(window, control)->palette().color(QPalette::Active, QPalette::Text);
-    return static_cast<Colour>(colour.red()) | static_cast<Colour>(colour.green()) << 8 |
-           static_cast<Colour>(colour.blue()) << 16;
+    return qt::FromQColor(Control(window, control)->palette().color(QPalette::Active, QPalette::Text));
   }
   bool IsPlainText(int window, int control) override {
     return qobject_cast<QPlainTextEdit*>(Control(window, control)) != nullptr;
@@ -607,7 +604,7 @@ class QtBackend final : public Backend {
  private:
   // The tests give every window a title of its own.
   QWidget* Widget(int window) {
-    const QString title = ToQ(toolkit_->Title(window));
+    const QString title = ToQString(toolkit_->Title(window));
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       if (widget->windowTitle() == title && !title.isEmpty()) return widget;
     }
@@ -630,7 +627,7 @@ class QtBackend final : public Backend {
       return;
     }
     dialogAnswered_ = true;
-    dialog->selectFile(ToQ(*dialogPath_));
+    dialog->selectFile(ToQString(*dialogPath_));
     static_cast<QDialog*>(dialog)->accept();  // the file dialog's own accept, which checks the path
   }
 
@@ -1043,7 +1040,7 @@ TEST_P(ToolkitContract, MessageBoxDisablesTheProgramAndKeepsTimersRunning) {
 TEST_P(ToolkitContract, OpenDialogGivesThePathOrNothing) {
   OpenEditorWindow();
 #if defined(ORVEL_TOOLKIT_QT)
-  const Text path = FromQ(QDir::tempPath() + QStringLiteral("/orvel-contract-new-note.txt"));
+  const Text path = FromQString(QDir::tempPath() + QStringLiteral("/orvel-contract-new-note.txt"));
 #elif defined(ORVEL_TOOLKIT_WIN32)
   wchar_t folder[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, folder);

@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/orvel.h"
+#include "platform/qt/qt_text.h"
 #include "platform/qt/toolkit_qt.h"
 #include "platform/system.h"
 
@@ -14,11 +15,7 @@ int main(int argc, char** argv) {
   // hold spaces); Qt has taken its own options out of them.
   std::vector<orvel::Text> parameters;
   const QStringList arguments = QCoreApplication::arguments();
-  for (qsizetype i = 1; i < arguments.size(); ++i) {
-    const QString& argument = arguments[i];
-    parameters.emplace_back(reinterpret_cast<const char16_t*>(argument.utf16()),
-                            static_cast<std::size_t>(argument.size()));
-  }
+  for (qsizetype i = 1; i < arguments.size(); ++i) parameters.push_back(orvel::qt::FromQString(arguments[i]));
   auto system = orvel::MakePlatformSystem();
   auto toolkit = orvel::MakeQtToolkit();
   return orvel::RunOrvel(*toolkit, *system, orvel::CommandLine(std::move(parameters)));
