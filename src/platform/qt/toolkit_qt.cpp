@@ -20,10 +20,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <map>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -131,6 +129,8 @@ class QtToolkit final : public Toolkit {
 
   void OpenWindow(const WindowSpec& wanted) override {
     CloseWindow(wanted.number);  // a number names one window
+    // Making and showing the window sizes it; none of that is an event: the
+    // program lays out a new window itself.
     EventModel::CreatingControl creating(events_);
     auto record = std::make_unique<WindowRecord>();
     record->number = wanted.number;
@@ -162,16 +162,14 @@ class QtToolkit final : public Toolkit {
     widget.onClose = [this, number] { Raise(kCloseEvent, number, number, 0); };
     widget.onResize = [this, number] {
       const WindowRecord* r = FindWindowRecord(number);
-      if (!r || creating_ || r->widget->isMinimized()) return;
+      if (!r || r->widget->isMinimized()) return;
       ++sizeEvents_;
       Raise(kSizeEvent, number, 0, 0);
     };
     widget.onMoveOrResize = [this, number] { RememberNormal(number); };
     windows_[number] = std::move(record);
     if (wanted.visible) {
-      ++creating_;  // showing it sizes it: the program lays out a new window itself
       widget.show();
-      --creating_;
       widget.raise();
       widget.activateWindow();
     }
@@ -715,7 +713,6 @@ class QtToolkit final : public Toolkit {
   }
 
   void Raise(int kind, int window, int object, int subtype) {
-    if (creating_ > 0 && kind == kSizeEvent) return;
     events_.Raise({kind, window, object, subtype});
   }
 
@@ -730,7 +727,6 @@ class QtToolkit final : public Toolkit {
   bool sessionEnded_ = false;
   int signalPipe_[2] = {-1, -1};
   QSocketNotifier* signalNotifier_ = nullptr;
-  int creating_ = 0;
   int sizeEvents_ = 0;
 };
 
