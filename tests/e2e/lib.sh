@@ -36,6 +36,17 @@ is_active() {
   return 1
 }
 
+# Takes the input focus away from the window and gives it back. Wine may
+# miss an activation, or lose its own focus to a program it started that
+# shows no window, while the display's focus stays on the window: then
+# nothing tells Wine of it again until the focus really moves.
+refocus() {
+  local root
+  root=$(xwininfo -root 2>/dev/null | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+  [[ -n "$root" ]] && timeout 10 xdotool windowfocus "$root" >/dev/null 2>&1
+  timeout 10 xdotool windowfocus "$1" >/dev/null 2>&1
+}
+
 # Brings the window to the front and waits until it is there.
 activate() { wait_for "$PATIENCE" is_active "$1" || fail "window $1 becomes active"; }
 
