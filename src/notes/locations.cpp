@@ -133,10 +133,17 @@ Text DocumentsFolderPath(System& system) {
   return folder;
 }
 
+// The program's own folder holds the data (a portable copy) unless its path
+// says "_np", or it is a folder the user may not write in and holds no data
+// folder yet (an installed copy): then the user's documents folder does.
 Text ResolveDataFolder(System& system) {
   const Text program = ProgramPath(system);
-  const Text base =
-      program.find(u"_np") != Text::npos ? DocumentsFolderPath(system) : PathFolder(program);
+  const Text programFolder = PathFolder(program);
+  const bool installed = QueryPathSize(system, programFolder) == kPathIsFolder &&
+                         !system.MayWriteIn(programFolder) &&
+                         QueryPathSize(system, programFolder + kAppTitle + u"_data") != kPathIsFolder;
+  const bool portable = program.find(u"_np") == Text::npos && !installed;
+  const Text base = portable ? programFolder : DocumentsFolderPath(system);
   Text dataFolder = base + kAppTitle + u"_data";
   dataFolder.push_back(system.PathSeparator());
   if (QueryPathSize(system, dataFolder) != kPathIsFolder) {

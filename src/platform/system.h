@@ -104,9 +104,17 @@ class System {
   // The separator that this platform puts between folder names.
   virtual char16_t PathSeparator() const = 0;
 
+  // Whether this user may make files in the folder (false for a folder
+  // that is not there).
+  virtual bool MayWriteIn(const Text& folder) = 0;
+
   // Starts another program with one parameter text and does not wait for
   // it. False when it could not be started.
   virtual bool StartProgram(const Text& program, const Text& parameters) = 0;
+
+  // Asks the desktop's file manager to show the file, selected, and does
+  // not wait for it. False when nothing could be started.
+  virtual bool ShowInFileManager(const Text& path) = 0;
 
   // Lower case, one UTF-16 code unit at a time, by the platform's rules.
   virtual Text LowerCase(const Text& text) = 0;

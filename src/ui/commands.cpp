@@ -32,9 +32,7 @@ void InsertDate(ProgramState& state) {
                                  FillDatePattern(u"%yyyy-%mm-%dd", CurrentDateValue(state.system)));
 }
 
-void ShowInFileManager(ProgramState& state) {
-  state.system.StartProgram(u"explorer", u"/select, " + state.notePath);
-}
+void ShowInFileManager(ProgramState& state) { state.system.ShowInFileManager(state.notePath); }
 
 void ShowHelp(ProgramState& state) {
   // All of the stored bytes are converted; the text holds no terminating zero.

@@ -205,6 +205,19 @@ TEST_P(SystemContract, PathSizeTellsFilesFoldersAndNothing) {
             nullptr);
 }
 
+TEST_P(SystemContract, MayWriteInTellsAFolderThatTakesNewFiles) {
+  const Text folder = Path(u"writable");
+  ASSERT_TRUE(system().CreateFolder(folder));
+  const Text file = folder + kSeparator + u"n.txt";
+  Put(file, "x");
+  EXPECT_TRUE(system().MayWriteIn(folder));
+  EXPECT_TRUE(system().MayWriteIn(folder + kSeparator));
+  EXPECT_FALSE(system().MayWriteIn(Path(u"missing")));
+  EXPECT_FALSE(system().MayWriteIn(file)) << "a file is no folder";
+  EXPECT_EQ(Get(file), "x") << "asking leaves the folder as it was";
+  EXPECT_EQ(system().PathSize(folder + kSeparator + u".orvel-write-test"), kPathMissing);
+}
+
 TEST_P(SystemContract, ReplaceAtomicallyPutsTheNewFileInPlaceInOneStep) {
   const Text note = Path(u"note.orv");
   const Text temp = Path(u"note.orv.tmp");

@@ -47,6 +47,33 @@ TEST(ResolveDataFolder, UsesTheSlashWhereThePlatformDoes) {
   EXPECT_EQ(ResolveDataFolder(system), u"/home/u/Documents/Orvel_data/");
 }
 
+// An installed copy cannot make its data folder beside itself: it keeps its
+// notes in the documents folder, unless a data folder is there already.
+TEST(ResolveDataFolder, AProgramFolderThatCannotBeWrittenGivesWayToTheDocumentsFolder) {
+  const struct {
+    const char* name;
+    bool programFolderWritable;
+    bool dataFolderBeside;
+    const char16_t* dataFolder;
+  } cases[] = {
+      {"a portable copy", true, false, u"/opt/orvel/Orvel_data/"},
+      {"an installed copy", false, false, u"/home/u/Documents/Orvel_data/"},
+      {"an installed copy with data beside it", false, true, u"/opt/orvel/Orvel_data/"},
+  };
+  for (const auto& c : cases) {
+    FakeSystem system(u'/');
+    system.AddFolder(u"/opt/orvel");
+    if (c.dataFolderBeside) system.AddFolder(u"/opt/orvel/Orvel_data");
+    system.SetReadOnly(u"/opt/orvel", !c.programFolderWritable);
+    system.AddFolder(u"/home/u/Documents");
+    system.SetDocumentsFolder(u"/home/u/Documents");
+    system.SetProgramPath(u"/opt/orvel/orvel");
+    const Text dataFolder = ResolveDataFolder(system);
+    EXPECT_EQ(dataFolder, c.dataFolder) << c.name;
+    EXPECT_EQ(QueryPathSize(system, dataFolder), kPathIsFolder) << c.name;
+  }
+}
+
 TEST(ResolveDataFolder, AFileInTheWayOrAMissingParentIsSilent) {
   FakeSystem system(u'\\');
   system.SetProgramPath(u"C:\\Tools\\Orvel.exe");

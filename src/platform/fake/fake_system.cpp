@@ -76,11 +76,21 @@ std::string FakeSystem::Key(const Text& path) {
   return key;
 }
 
-bool FakeSystem::ParentExists(const std::string& key) const {
+// The folder a path stands in; empty for a path relative to the current
+// folder.
+std::string FakeSystem::ParentKey(const std::string& key) {
   const std::size_t cut = key.rfind('/');
-  if (cut == std::string::npos) return true;  // relative to the current folder
-  const std::string parent = cut == 0 ? "/" : key.substr(0, cut);
-  return folders_.count(parent) != 0;
+  if (cut == std::string::npos) return {};
+  return cut == 0 ? "/" : key.substr(0, cut);
+}
+
+bool FakeSystem::ParentExists(const std::string& key) const {
+  const std::string parent = ParentKey(key);
+  return parent.empty() || folders_.count(parent) != 0;
+}
+
+bool FakeSystem::ParentWritable(const std::string& key) const {
+  return ParentExists(key) && readOnlyFolders_.count(ParentKey(key)) == 0;
 }
 
 void FakeSystem::AddFolder(const Text& path) { folders_.insert(Key(path)); }
@@ -92,7 +102,15 @@ void FakeSystem::AddFile(const Text& path, std::string bytes) {
 }
 
 void FakeSystem::SetReadOnly(const Text& path, bool readOnly) {
-  if (auto found = files_.find(Key(path)); found != files_.end()) found->second->readOnly = readOnly;
+  const std::string key = Key(path);
+  if (folders_.count(key) != 0) {
+    if (readOnly) {
+      readOnlyFolders_.insert(key);
+    } else {
+      readOnlyFolders_.erase(key);
+    }
+  }
+  if (auto found = files_.find(key); found != files_.end()) found->second->readOnly = readOnly;
 }
 
 std::optional<std::string> FakeSystem::FileBytes(const Text& path) const {
@@ -115,7 +133,7 @@ std::unique_ptr<File> FakeSystem::OpenFile(const Text& path, const FileMode& mod
   auto found = files_.find(key);
   if (found == files_.end()) {
     if (mode.disposition == FileDisposition::OpenExisting ||
-        mode.disposition == FileDisposition::TruncateExisting || !ParentExists(key)) {
+        mode.disposition == FileDisposition::TruncateExisting || !ParentWritable(key)) {
       return nullptr;
     }
     found = files_.emplace(key, std::make_shared<Node>()).first;
@@ -186,11 +204,16 @@ std::vector<Text> FakeSystem::Listing() const {
 bool FakeSystem::CreateFolder(const Text& path) {
   const std::string key = Key(path);
   if (refuseFolders_ || key.empty() || folders_.count(key) != 0 || files_.count(key) != 0 ||
-      !ParentExists(key)) {
+      !ParentWritable(key)) {
     return false;
   }
   folders_.insert(key);
   return true;
+}
+
+bool FakeSystem::MayWriteIn(const Text& folder) {
+  const std::string key = Key(folder);
+  return folders_.count(key) != 0 && readOnlyFolders_.count(key) == 0;
 }
 
 }  // namespace orvel

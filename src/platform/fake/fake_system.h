@@ -23,6 +23,7 @@ class FakeSystem final : public System {
   // Layout. Paths use either separator; a folder's parent need not exist.
   void AddFolder(const Text& path);
   void AddFile(const Text& path, std::string bytes);
+  // A file that may not be written, or a folder in which nothing may be made.
   void SetReadOnly(const Text& path, bool readOnly);
   // The bytes of a file, or nothing when there is no such file.
   std::optional<std::string> FileBytes(const Text& path) const;
@@ -61,13 +62,23 @@ class FakeSystem final : public System {
   };
   const std::vector<Started>& StartedPrograms() const { return started_; }
   void FailProgramStarts(bool fail) { startWorks_ = !fail; }
+  // The files shown in the file manager, in order; it "starts" as other
+  // programs do.
+  bool ShowInFileManager(const Text& path) override {
+    shownInFileManager_.push_back(path);
+    return startWorks_;
+  }
+  const std::vector<Text>& ShownInFileManager() const { return shownInFileManager_; }
+  bool MayWriteIn(const Text& folder) override;
   std::int64_t MonotonicMilliseconds() override { return clock_; }
 
   struct Node;
 
  private:
   static std::string Key(const Text& path);
+  static std::string ParentKey(const std::string& key);
   bool ParentExists(const std::string& key) const;
+  bool ParentWritable(const std::string& key) const;
 
   char16_t separator_;
   std::map<std::string, std::shared_ptr<Node>> files_;
@@ -79,6 +90,8 @@ class FakeSystem final : public System {
   bool refuseFolders_ = false;
   bool refuseReplace_ = false;
   std::vector<Started> started_;
+  std::vector<Text> shownInFileManager_;
+  std::set<std::string> readOnlyFolders_;
   bool startWorks_ = true;
 };
 

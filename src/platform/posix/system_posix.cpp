@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <clocale>
 #include <cwctype>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/system.h"
 
@@ -22,6 +24,31 @@ namespace orvel {
 namespace {
 
 std::string NativePath(const Text& path) { return TextToUtf8(path); }
+
+// A path as a file URI: every byte but the unreserved ones and '/' in %XX
+// form, so that a comma or a space in a name stays part of it.
+std::string FileUri(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (const unsigned char c : path) {
+    if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+      uri.push_back(static_cast<char>(c));
+    } else {
+      uri.push_back('%');
+      uri.push_back(kHex[c >> 4]);
+      uri.push_back(kHex[c & 15]);
+    }
+  }
+  return uri;
+}
+
+// An argument list as execvp takes it; the strings stay with `words`.
+std::vector<char*> ArgumentList(std::vector<std::string>& words) {
+  std::vector<char*> list;
+  for (std::string& word : words) list.push_back(word.data());
+  list.push_back(nullptr);
+  return list;
+}
 
 // POSIX has no sharing modes. The nearest equivalent is a protocol of
 // advisory open-file-description locks on bytes far beyond any real file
@@ -249,6 +276,57 @@ class PosixSystem final : public System {
     char* argv[] = {name.data(), argument.data(), nullptr};
     pid_t child = 0;
     return posix_spawnp(&child, name.c_str(), nullptr, nullptr, argv, environ) == 0;
+  }
+
+  bool MayWriteIn(const Text& folder) override {
+    const std::string native = NativePath(folder);
+    struct stat info {};
+    return stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && access(native.c_str(), W_OK | X_OK) == 0;
+  }
+
+  // The desktop's file manager is asked over D-Bus to show the file
+  // selected (org.freedesktop.FileManager1.ShowItems); where nothing
+  // answers, the file's folder is opened with xdg-open. Programs get
+  // argument lists, never a shell. The asking is done by a grandchild that
+  // the system reaps, so the program waits for nothing but one fork; the
+  // child does only what is safe after a fork in a program with threads.
+  bool ShowInFileManager(const Text& path) override {
+    const std::string file = NativePath(path);
+    const std::size_t slash = file.find_last_of('/');
+    std::vector<std::string> ask = {"dbus-send",
+                                    "--session",
+                                    "--print-reply",
+                                    "--reply-timeout=5000",
+                                    "--dest=org.freedesktop.FileManager1",
+                                    "/org/freedesktop/FileManager1",
+                                    "org.freedesktop.FileManager1.ShowItems",
+                                    "array:string:" + FileUri(file),
+                                    "string:"};
+    std::vector<std::string> open = {"xdg-open", slash == std::string::npos ? "." : file.substr(0, slash + 1)};
+    std::vector<char*> askList = ArgumentList(ask);
+    std::vector<char*> openList = ArgumentList(open);
+    const pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+      if (fork() != 0) _exit(0);  // the grandchild goes on alone
+      const int nothing = ::open("/dev/null", O_RDWR);
+      if (nothing >= 0) {
+        dup2(nothing, 0);
+        dup2(nothing, 1);
+        dup2(nothing, 2);
+      }
+      const pid_t asker = fork();
+      if (asker == 0) {
+        execvp(askList[0], askList.data());
+        _exit(127);
+      }
+      int status = 0;
+      if (asker > 0 && waitpid(asker, &status, 0) == asker && WIFEXITED(status) && WEXITSTATUS(status) == 0) _exit(0);
+      execvp(openList[0], openList.data());
+      _exit(127);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
 
   LocalDateTime LocalTime() override {

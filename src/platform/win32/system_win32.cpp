@@ -165,6 +165,22 @@ class Win32System final : public System {
     return FromWide(buffer.data(), buffer.size());
   }
 
+  // Tried rather than read off the folder's rights: a file of our own is
+  // made and goes again when it is closed.
+  bool MayWriteIn(const Text& folder) override {
+    std::wstring probe = Wide(folder);
+    if (!probe.empty() && probe.back() != L'\\' && probe.back() != L'/') probe += L'\\';
+    probe += L".orvel-write-test-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+  }
+
+  // Explorer selects the file it is given after "/select,".
+  bool ShowInFileManager(const Text& path) override { return StartProgram(u"explorer", u"/select, " + path); }
+
   // The program's name in quotes, a space, the parameters as they are.
   bool StartProgram(const Text& program, const Text& parameters) override {
     std::wstring commandLine = L"\"" + Wide(program) + L"\" " + Wide(parameters);
