@@ -42,7 +42,12 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QImage>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -601,7 +606,6 @@ class QtBackend final : public Backend {
     QCoreApplication::processEvents();
   }
 
- private:
   // The tests give every window a title of its own.
   QWidget* Widget(int window) {
     const QString title = ToQString(toolkit_->Title(window));
@@ -616,6 +620,7 @@ class QtBackend final : public Backend {
     return Widget(window)->findChild<QWidget*>(QString::number(control), Qt::FindDirectChildrenOnly);
   }
 
+ private:
   // Runs inside the dialog's own loop. What stays open after the answer is
   // cancelled, so that a refused answer fails the test instead of hanging.
   void AnswerDialog() {
@@ -1705,6 +1710,114 @@ TEST_F(Win32Editor, TabIsTypedOnlyIntoAWritableEditor) {
 #elif defined(ORVEL_TOOLKIT_QT)
 INSTANTIATE_TEST_SUITE_P(Qt, ToolkitContract, ::testing::Values("qt"),
                          [](const auto& param) { return std::string(param.param); });
+
+// What only the Qt toolkit can be asked: its widgets, as they show.
+class QtToolkit : public ::testing::Test {
+ protected:
+  Toolkit& toolkit() { return backend_.toolkit(); }
+
+  QPlainTextEdit* OpenEditor(int window, const Text& text) {
+    WindowSpec wanted;
+    wanted.number = window;
+    wanted.x = 100 + 40 * window;
+    wanted.y = 100;
+    wanted.innerWidth = 480;
+    wanted.innerHeight = 320;
+    wanted.title = u"Orvel Qt window " + DecimalText(window);
+    toolkit().OpenWindow(wanted);
+    backend_.Shown(window);
+    toolkit().CreateControl({window, kEditor, ControlKind::Editor, 0, 0, 480, 320, text});
+    return qobject_cast<QPlainTextEdit*>(backend_.Control(window, kEditor));
+  }
+
+  // How many pixels of the widget, as it paints now, have this colour.
+  static int PixelsOf(QWidget* widget, const QColor& colour) {
+    const QImage image = widget->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y).rgb() == colour.rgb();
+    }
+    return count;
+  }
+
+  QtBackend backend_;
+};
+
+TEST_F(QtToolkit, TheNoteFontIsTheFixedWidthFontAt14PointsOfTheScreen) {
+  const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
+  if (dpi != 96) GTEST_SKIP() << "the height is known at 96 dpi, the screen has " << dpi;
+  QPlainTextEdit* editor = OpenEditor(0, u"0123 iiii WWWW");
+  toolkit().LoadFont(1, u"FixedSys", 14);  // no such face here
+  toolkit().SetControlFont(0, kEditor, 1);
+  EXPECT_EQ(editor->font().pixelSize(), 19);
+  EXPECT_TRUE(QFontInfo(editor->font()).fixedPitch());
+  // Every character as wide as the next.
+  const int narrow = toolkit().PosFromChar(0, kEditor, 6).x - toolkit().PosFromChar(0, kEditor, 5).x;
+  const int wide = toolkit().PosFromChar(0, kEditor, 11).x - toolkit().PosFromChar(0, kEditor, 10).x;
+  EXPECT_EQ(narrow, wide);
+}
+
+TEST_F(QtToolkit, ACentredWindowSitsInTheMiddleOfThePrimaryScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  WindowSpec wanted;
+  wanted.number = 33;
+  wanted.innerWidth = 355;
+  wanted.innerHeight = 105;
+  wanted.title = u"Orvel Qt centred";
+  wanted.style = WindowStyle::Tool;
+  wanted.centred = true;
+  toolkit().OpenWindow(wanted);
+  backend_.Shown(33);
+  const WindowGeometry geometry = toolkit().Geometry(33);
+  EXPECT_EQ(geometry.innerWidth, 355);
+  EXPECT_EQ(geometry.innerHeight, 105);
+  EXPECT_NEAR(geometry.x + geometry.innerWidth / 2, screen.center().x(), 1);
+  EXPECT_NEAR(geometry.y + geometry.innerHeight / 2, screen.center().y(), 1);
+}
+
+TEST_F(QtToolkit, LongLinesScrollSidewaysInsteadOfWrapping) {
+  const Text line(400, u'x');
+  QPlainTextEdit* editor = OpenEditor(0, line + u"\r\nnext");
+  EXPECT_EQ(toolkit().PosFromChar(0, kEditor, 399).y, toolkit().PosFromChar(0, kEditor, 0).y);
+  EXPECT_GT(editor->horizontalScrollBar()->maximum(), 0);
+  // The caret at the end of the long line brings it into view.
+  toolkit().SetSelection(0, kEditor, 400, 400);
+  EXPECT_GT(editor->horizontalScrollBar()->value(), 0);
+}
+
+TEST_F(QtToolkit, PastedRichTextArrivesAsPlainTextInTheEditorsColours) {
+  const struct {
+    const char* name;
+    bool withPlainText;
+  } cases[] = {{"rich and plain text", true}, {"rich text only", false}};
+  for (const auto& c : cases) {
+    QPlainTextEdit* editor = OpenEditor(0, u"");
+    toolkit().SetEditorBackground(0, kEditor, 0xFEFEFE);
+    toolkit().SetEditorTextColour(0, kEditor, 0x010101);
+    auto* clip = new QMimeData;
+    clip->setHtml(QStringLiteral("<p><b style=\"color:#ff0000;font-size:40px\">Red</b> text</p>"));
+    if (c.withPlainText) clip->setText(QStringLiteral("Red text"));
+    QGuiApplication::clipboard()->setMimeData(clip);
+    editor->paste();
+    EXPECT_EQ(toolkit().ControlText(0, kEditor), u"Red text") << c.name;
+    EXPECT_EQ(PixelsOf(editor->viewport(), QColor(255, 0, 0)), 0) << c.name << ": no colour of its own";
+    EXPECT_GT(PixelsOf(editor->viewport(), QColor(1, 1, 1)), 0) << c.name << ": the editor's text colour";
+    toolkit().CloseWindow(0);
+  }
+}
+
+TEST_F(QtToolkit, TheSelectionStaysInSightWhileAnotherWindowIsActive) {
+  QPlainTextEdit* editor = OpenEditor(0, u"find me here");
+  toolkit().SetSelection(0, kEditor, 5, 7);
+  const QColor highlight = editor->palette().color(QPalette::Active, QPalette::Highlight);
+  backend_.Activate(0);
+  const int active = PixelsOf(editor->viewport(), highlight);
+  EXPECT_GT(active, 0);
+  OpenEditor(1, u"");
+  backend_.Activate(1);
+  ASSERT_FALSE(editor->hasFocus());
+  EXPECT_EQ(PixelsOf(editor->viewport(), highlight), active);
+}
 #else
 INSTANTIATE_TEST_SUITE_P(Fake, ToolkitContract, ::testing::Values("fake"),
                          [](const auto& param) { return std::string(param.param); });

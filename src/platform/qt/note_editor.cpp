@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
 #include <QUrl>
 #include <algorithm>
@@ -238,14 +239,17 @@ void NoteEditor::paintEvent(QPaintEvent* event) {
 // and nothing before.
 bool NoteEditor::canInsertFromMimeData(const QMimeData* source) const {
   if (!FilesIn(source).empty()) return false;
-  return source->hasText() || QPlainTextEdit::canInsertFromMimeData(source);
+  return source->hasText() || source->hasHtml();
 }
 
 // Whatever is pasted or dropped as text arrives as plain text, its line
-// breaks as the editor's own; it takes the editor's font and colours.
+// breaks as the editor's own; it takes the editor's font and colours. Rich
+// text that comes without a plain form gives its words.
 void NoteEditor::insertFromMimeData(const QMimeData* source) {
   if (!canInsertFromMimeData(source)) return;
-  textCursor().insertText(WithLineFeeds(FromQString(source->text())));
+  const QString text =
+      source->hasText() ? source->text() : QTextDocumentFragment::fromHtml(source->html()).toPlainText();
+  textCursor().insertText(WithLineFeeds(FromQString(text)));
   ensureCursorVisible();
 }
 

@@ -156,7 +156,9 @@ class QtToolkit final : public Toolkit {
       x = screen.x() + (screen.width() - std::min(screen.width(), wanted.innerWidth)) / 2;
       y = screen.y() + (screen.height() - std::min(screen.height(), wanted.innerHeight)) / 2;
     }
-    widget.move(x, y);
+    // Placed by its inside (X11 static gravity): the window manager's frame
+    // goes around that, whatever its size, so a stored position comes back.
+    widget.setGeometry(x, y, wanted.innerWidth, wanted.innerHeight);
     record->normal = {x, y, wanted.innerWidth, wanted.innerHeight};
     const int number = wanted.number;
     widget.onClose = [this, number] { Raise(kCloseEvent, number, number, 0); };
@@ -205,10 +207,10 @@ class QtToolkit final : public Toolkit {
     return WindowState::Normal;
   }
 
-  // X11 quirk: a new window is placed by where its inside goes (the window
-  // manager puts its frame around that), so the position given back is the
-  // inside's too. Otherwise a window reopened where it was closed would
-  // creep up and left by its frame at every start.
+  // X11 quirk: a new window is placed by where its inside goes (see
+  // OpenWindow), so the position given back is the inside's too. Were it
+  // the frame's, a window reopened where it was closed would creep up and
+  // left by its frame at every start.
   WindowGeometry Geometry(int window) override {
     QWidget* widget = WindowWidget(window);
     if (!widget) return {};
